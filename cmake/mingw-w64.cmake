@@ -1,0 +1,20 @@
+# Cross build of the Windows program with mingw-w64 (x86-64).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(triple x86_64-w64-mingw32)
+# Debian ships a win32-threads and a posix-threads flavour; the demo is single
+# threaded, so the win32 one keeps the program free of winpthread.
+foreach(flavour -win32 "")
+  find_program(mingw_cxx NAMES ${triple}-g++${flavour})
+  if(mingw_cxx)
+    break()
+  endif()
+endforeach()
+find_program(mingw_cc NAMES ${triple}-gcc-win32 ${triple}-gcc)
+set(CMAKE_C_COMPILER ${mingw_cc})
+set(CMAKE_CXX_COMPILER ${mingw_cxx})
+set(CMAKE_RC_COMPILER ${triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,3 @@
+#include "toolkit/color.h"
+
+Color::~Color() = default;

@@ -1,0 +1,132 @@
+// A recording, fault-injecting stand-in for the Win32, WGL, GL and GLU calls
+// the demo makes. Tests link the demo's code against it instead of the
+// native layer.
+//
+// - Every call is recorded in order with its arguments, both as numbers and
+//   as text with symbolic names ("glBegin(GL_TRIANGLES)").
+// - Any call can be told to fail: the next time, or the Nth time from now.
+// - The performance counter is scripted.
+// - Windows, classes, extra bytes, the queue and default processing are the
+//   same code the native layer uses (wincore::WindowManager); messages handed
+//   to a window procedure appear in the trace as "-> WM_SIZE(...)" lines.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace fake {
+
+struct Call {
+  std::string name;
+  std::vector<double> args;  // each argument's numeric value (handles as integers)
+  std::string text;          // the call as it reads: name(arg, arg, ...)
+};
+
+// One recorded argument: its value and how it reads.
+struct Arg {
+  double value;
+  std::string text;
+};
+
+Arg Int(long long value);
+Arg Hex(unsigned long long value);
+Arg Float(double value);
+Arg Handle(const void* handle);
+Arg Str(const char* text);
+Arg Bool(long long value);
+Arg GlEnum(unsigned value);
+Arg GlBits(unsigned value);
+Arg Message(unsigned message);
+Arg WindowStyle(unsigned long style);
+Arg ExStyle(unsigned long style);
+
+// Symbolic names, for traces and test messages.
+std::string MessageName(unsigned message);
+std::string GlEnumName(unsigned value);
+
+class Platform {
+ public:
+  static Platform& Get();
+
+  // Back to a fresh process: empty trace, no failures, no windows, no classes,
+  // default display, counter at 0.
+  void Reset();
+
+  // ---- trace
+  std::vector<Call> calls;
+  bool recordDeliveries = true;  // "-> WM_..." lines for window-procedure calls
+  bool recordVertices = true;    // glVertex3f/glColor3f, which a frame makes thousands of
+  std::function<void(const Call&)> onCall;  // runs after each call is recorded
+
+  size_t Count(const std::string& name) const;
+  std::vector<std::string> Texts(size_t from = 0) const;
+  // Calls named `name`, in order.
+  std::vector<Call> Named(const std::string& name) const;
+  // Index of the first call named `name` at or after `from`, or npos.
+  size_t IndexOf(const std::string& name, size_t from = 0) const;
+  // The trace as text, one call a line, for assertion messages.
+  std::string Dump(size_t from = 0, size_t to = SIZE_MAX) const;
+
+  // ---- failure injection
+  // The nth call of `name` from now fails (1: the next one).
+  void Fail(const std::string& name, int nth = 1);
+  // Records a call; true when this call is one that must fail.
+  bool Record(const char* name, std::initializer_list<Arg> args);
+
+  // ---- kernel32
+  int64_t frequency = 1000000;  // 0: no high-resolution counter
+  int64_t counter = 0;          // the next value QueryPerformanceCounter reads
+  int64_t counterStep = 0;      // added to `counter` after each read
+  std::deque<int64_t> counterScript;  // read first, in order, when not empty
+  int64_t ReadCounter();
+
+  // ---- display and cursor
+  int screenWidth = 1024;
+  int screenHeight = 768;
+  int modeWidth = 1024;  // the display mode in force
+  int modeHeight = 768;
+  int modeBits = 32;
+  bool modeSwitched = false;
+  int cursorCounter = 0;  // ShowCursor's display counter; the cursor shows while >= 0
+
+  // ---- gdi32 and wgl
+  std::map<HDC, HWND> deviceContexts;  // live ones, by the window they belong to
+  std::map<HDC, int> pixelFormats;
+  PIXELFORMATDESCRIPTOR chosenFormat{};  // the last descriptor ChoosePixelFormat saw
+  std::set<HGLRC> contexts;
+  HGLRC currentContext = nullptr;
+  HDC currentDC = nullptr;
+  std::set<HFONT> fonts;  // created and not deleted
+  std::map<HDC, HGDIOBJ> selectedFont;
+  std::set<std::string> fontResources;
+  int swaps = 0;
+
+  // ---- GL
+  GLuint nextList = 1;
+  std::set<GLuint> lists;  // display-list names handed out and not deleted
+  int glCallsWithoutContext = 0;
+  int modelviewDepth = 1;
+  int projectionDepth = 1;
+  int attribDepth = 0;
+  GLenum matrixMode = GL_MODELVIEW;
+
+  uintptr_t nextHandle = 0;  // for device contexts, contexts and fonts
+
+ private:
+  std::map<std::string, std::vector<int>> failures_;  // name -> countdowns
+};
+
+inline Platform& Get() { return Platform::Get(); }
+
+// Advance widths that GetCharWidthA reports for the fake font: distinct per
+// code so a test can tell them apart.
+int FakeCharWidth(unsigned code);
+
+}  // namespace fake
