@@ -55,7 +55,6 @@
 // Calling conventions only matter on 32-bit Windows.
 #define WINAPI
 #define CALLBACK
-#define APIENTRY
 
 // Scalar types with Windows' sizes (LONG and DWORD are 32 bits everywhere).
 typedef int BOOL;

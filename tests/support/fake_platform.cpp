@@ -9,12 +9,6 @@
 namespace fake {
 namespace {
 
-std::string Format(const char* format, double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, format, value);
-  return buffer;
-}
-
 }  // namespace
 
 Arg Int(long long value) { return {static_cast<double>(value), std::to_string(value)}; }
@@ -25,7 +19,11 @@ Arg Hex(unsigned long long value) {
   return {static_cast<double>(value), buffer};
 }
 
-Arg Float(double value) { return {value, Format("%.9g", value)}; }
+Arg Float(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.9g", value);
+  return {value, buffer};
+}
 
 Arg Handle(const void* handle) {
   if (!handle) return {0, "NULL"};
