@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "failing_new.h"
 #include "fake_platform.h"
 #include "scene/wave_demo.h"
 #include "shell/main_loop.h"
@@ -17,6 +18,7 @@ class FakeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform.Reset();
+    fake::ResetAllocationFailures();
     currentWindow = nullptr;
     sceneTime = 0.0;
     quitRequested = false;
