@@ -82,6 +82,19 @@ TEST_F(MainLoopTest, PhasesTakeOnePassEach) {
                           ::testing::StartsWith("glClear"), "Sleep(1)"));
 }
 
+TEST_F(MainLoopTest, InitOpensThePlumoWindowFullscreenIn640x480x16) {
+  PostAfterSwap(1, WM_CLOSE);
+  Run();
+  EXPECT_THAT(Only({"CreateWindowExA", "ChoosePixelFormat", "ChangeDisplaySettingsA"}),
+              ElementsAre("CreateWindowExA(WS_EX_APPWINDOW, \"Vrel Window\", \"Plumo\", "
+                          "WS_POPUP|WS_CLIPSIBLINGS|WS_CLIPCHILDREN, 0, 0, 640, 480, NULL, NULL, "
+                          "0x400000, NULL)",
+                          // 16 colour bits, 8 depth bits, no stencil
+                          "ChoosePixelFormat(0x20001, 40, 1, 0x1025, 0, 16, 8, 0)",
+                          "ChangeDisplaySettingsA(148, 640, 480, 16, 0x1c0000, 0x4)",
+                          "ChangeDisplaySettingsA(NULL, 0x0)"));
+}
+
 TEST_F(MainLoopTest, EachPassPollsWithoutWaiting) {
   PostAfterSwap(2, WM_CLOSE);
   Run();
