@@ -1,6 +1,8 @@
 #include "platform/native/font_resolver.h"
 
+#include FT_ADVANCES_H
 #include FT_OUTLINE_H
+#include FT_SIZES_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 #include <fontconfig/fontconfig.h>
@@ -160,6 +162,10 @@ const char32_t kCp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+// Synthetic bold widens strokes and advances by the strength FreeType gives
+// a sized glyph: a 24th of the em.
+FT_Pos EmboldenStrength(FT_Face face) { return face->units_per_EM / 24; }
+
 char32_t AnsiToUnicode(unsigned code) {
   if (code >= 0x80 && code < 0xA0) return kCp1252High[code - 0x80];
   return code;
@@ -196,8 +202,8 @@ FT_UInt GlyphForAnsiCode(const SizedFont& font, unsigned code) {
 
 FT_GlyphSlot LoadHintedGlyph(const SizedFont& font, FT_UInt glyph) {
   FT_Activate_Size(font.size);
-  // Embedded bitmap strikes are skipped so that every glyph's advance and
-  // shape come from the same hinted outline.
+  // Embedded bitmap strikes are skipped: the image must be that of the
+  // outline the metrics describe.
   if (FT_Load_Glyph(font.face, glyph, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0)
     return nullptr;
   FT_GlyphSlot slot = font.face->glyph;
@@ -207,16 +213,21 @@ FT_GlyphSlot LoadHintedGlyph(const SizedFont& font, FT_UInt glyph) {
   return slot;
 }
 
-int PixelAdvance(FT_GlyphSlot slot) { return static_cast<int>((slot->advance.x + 63) >> 6); }
+int PixelAdvance(const SizedFont& font, FT_UInt glyph) {
+  FT_Fixed advance = 0;
+  if (FT_Get_Advance(font.face, glyph, FT_LOAD_NO_SCALE, &advance) != 0) return -1;
+  if (font.embolden) advance += EmboldenStrength(font.face);
+  const long em = font.face->units_per_EM;
+  return static_cast<int>((advance * font.emPixels + em - 1) / em);
+}
 
-const FT_Outline* LoadDesignOutline(const SizedFont& font, FT_UInt glyph, FT_Pos* advance) {
+FT_Outline* LoadDesignOutline(const SizedFont& font, FT_UInt glyph, FT_Pos* advance) {
   if (FT_Load_Glyph(font.face, glyph, FT_LOAD_NO_SCALE) != 0) return nullptr;
   FT_GlyphSlot slot = font.face->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return nullptr;
   *advance = slot->metrics.horiAdvance;
   if (font.embolden) {
-    // The same strength FreeType gives a sized glyph: a 24th of the em.
-    const FT_Pos strength = font.face->units_per_EM / 24;
+    const FT_Pos strength = EmboldenStrength(font.face);
     FT_Outline_Embolden(&slot->outline, strength);
     *advance += strength;
   }

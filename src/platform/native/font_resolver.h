@@ -48,14 +48,16 @@ FT_UInt GlyphForAnsiCode(const SizedFont& font, unsigned code);
 // stays valid until the next load on that face.
 FT_GlyphSlot LoadHintedGlyph(const SizedFont& font, FT_UInt glyph);
 
-// The advance of a glyph loaded by LoadHintedGlyph, in whole pixels, rounded
-// up as GDI does. GetCharWidthA and the bitmap lists share it so that the two
-// can never disagree.
-int PixelAdvance(FT_GlyphSlot slot);
+// A glyph's advance at the font's size in whole pixels, rounded up as GDI
+// does; -1 when the face cannot tell. It is the design advance scaled, not
+// the hinted one, so that a metric-compatible face keeps the metrics of the
+// face it stands in for (hinting moves some advances by more than a pixel).
+// GetCharWidthA and the bitmap lists share it so that the two never disagree.
+int PixelAdvance(const SizedFont& font, FT_UInt glyph);
 
 // Loads a glyph's outline unscaled, in font units, with the font's synthetic
 // style applied; `advance` gets its advance in font units. Null on failure.
-const FT_Outline* LoadDesignOutline(const SizedFont& font, FT_UInt glyph, FT_Pos* advance);
+FT_Outline* LoadDesignOutline(const SizedFont& font, FT_UInt glyph, FT_Pos* advance);
 
 // Private font files, as AddFontResourceA / RemoveFontResourceA. Adding
 // returns the number of faces the file brings (0 on failure); a file added

@@ -39,8 +39,8 @@ struct GdiFonts {
 };
 
 GdiFonts& State() {
-  // Never destroyed: FreeType sizes must not be freed after the library's
-  // own state at exit.
+  // Never destroyed, like the resolver's FreeType library that its fonts'
+  // sizes belong to: freeing them at exit would depend on destructor order.
   static GdiFonts* state = [] {
     auto* fresh = new GdiFonts;
     auto stock = std::make_unique<FontObject>();
@@ -96,10 +96,10 @@ bool Resolve(FontObject* object, const char* call) {
 
 }  // namespace
 
-const SizedFont* SelectedFont(HDC hdc) {
+const SizedFont* SelectedFont(HDC hdc, const char* call) {
   if (!hdc) return nullptr;
   FontObject* object = Find(SelectedObject(hdc));
-  if (!object || !Resolve(object, "stock font")) return nullptr;
+  if (!object || !Resolve(object, call)) return nullptr;
   return &object->font;
 }
 
@@ -169,12 +169,12 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
 
 BOOL WINAPI GetCharWidthA(HDC hdc, UINT firstChar, UINT lastChar, int* widths) {
   if (!widths || firstChar > lastChar) return FALSE;
-  const native::SizedFont* font = native::SelectedFont(hdc);
+  const native::SizedFont* font = native::SelectedFont(hdc, "GetCharWidthA");
   if (!font) return FALSE;
   for (UINT code = firstChar; code <= lastChar; ++code) {
-    FT_GlyphSlot slot = native::LoadHintedGlyph(*font, native::GlyphForAnsiCode(*font, code));
-    if (!slot) return FALSE;
-    widths[code - firstChar] = native::PixelAdvance(slot);
+    const int advance = native::PixelAdvance(*font, native::GlyphForAnsiCode(*font, code));
+    if (advance < 0) return FALSE;
+    widths[code - firstChar] = advance;
   }
   return TRUE;
 }

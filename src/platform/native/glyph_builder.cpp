@@ -6,17 +6,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 namespace native {
 
 // ---------------------------------------------------------------- bitmaps
 
 bool BitmapListBuilder::Build(const SizedFont& font, FT_UInt glyph, GLuint list) {
+  const int advance = PixelAdvance(font, glyph);
   FT_GlyphSlot slot = LoadHintedGlyph(font, glyph);
-  if (!slot) return false;
-  const auto advance = static_cast<GLfloat>(PixelAdvance(slot));
+  if (!slot || advance < 0) return false;
   // The renderer sizes the bitmap to the hinted outline's box rounded
   // outward to whole pixels, which is GDI's black box.
   if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return false;
@@ -25,13 +25,14 @@ bool BitmapListBuilder::Build(const SizedFont& font, FT_UInt glyph, GLuint list)
   glNewList(list, GL_COMPILE);
   if (bitmap.width == 0 || bitmap.rows == 0) {
     // A blank glyph such as space still moves the raster position on.
-    glBitmap(0, 0, 0.0f, 0.0f, advance, 0.0f, nullptr);
+    glBitmap(0, 0, 0.0f, 0.0f, static_cast<GLfloat>(advance), 0.0f, nullptr);
   } else {
     FlipRows(bitmap);
     const auto width = static_cast<GLsizei>(bitmap.width);
     const auto height = static_cast<GLsizei>(bitmap.rows);
     glBitmap(width, height, static_cast<GLfloat>(-slot->bitmap_left),
-             static_cast<GLfloat>(height - slot->bitmap_top), advance, 0.0f, bits_.data());
+             static_cast<GLfloat>(height - slot->bitmap_top), static_cast<GLfloat>(advance), 0.0f,
+             bits_.data());
   }
   glEndList();
   return true;
@@ -134,9 +135,11 @@ struct OutlineFlattener {
 
 namespace {
 
-GLYPHMETRICSFLOAT DesignMetrics(const FT_Outline& outline, FT_Pos advance, double unit) {
+GLYPHMETRICSFLOAT DesignMetrics(FT_Outline* outline, FT_Pos advance, double unit) {
+  // The exact box of the curves, not of their control points: GDI's black
+  // box is that of the rendered glyph.
   FT_BBox box{0, 0, 0, 0};
-  if (outline.n_points > 0) FT_Outline_Get_BBox(const_cast<FT_Outline*>(&outline), &box);
+  if (outline->n_points > 0) FT_Outline_Get_BBox(outline, &box);
   GLYPHMETRICSFLOAT metrics;
   metrics.gmfBlackBoxX = static_cast<FLOAT>((box.xMax - box.xMin) * unit);
   metrics.gmfBlackBoxY = static_cast<FLOAT>((box.yMax - box.yMin) * unit);
@@ -169,16 +172,15 @@ OutlineListBuilder::~OutlineListBuilder() {
 bool OutlineListBuilder::Build(const SizedFont& font, FT_UInt glyph, GLuint list,
                                const OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) {
   FT_Pos advance = 0;
-  const FT_Outline* outline = LoadDesignOutline(font, glyph, &advance);
+  FT_Outline* outline = LoadDesignOutline(font, glyph, &advance);
   if (!outline) return false;
   const double unit = 1.0 / font.face->units_per_EM;
-  if (metrics) *metrics = DesignMetrics(*outline, advance, unit);
+  if (metrics) *metrics = DesignMetrics(outline, advance, unit);
 
   const double tolerance = style.deviation > 0 ? style.deviation * font.face->units_per_EM : 1.0;
   const double depth = std::max(style.extrusion, 0.0);
-  Flatten(*outline, tolerance, unit, depth);
-  const bool fillsRight = FT_Outline_Get_Orientation(const_cast<FT_Outline*>(outline)) ==
-                          FT_ORIENTATION_FILL_RIGHT;
+  Flatten(outline, tolerance, unit, depth);
+  const bool fillsRight = FT_Outline_Get_Orientation(outline) == FT_ORIENTATION_FILL_RIGHT;
 
   glNewList(list, GL_COMPILE);
   if (style.polygons) {
@@ -199,7 +201,7 @@ bool OutlineListBuilder::Build(const SizedFont& font, FT_UInt glyph, GLuint list
   return true;
 }
 
-void OutlineListBuilder::Flatten(const FT_Outline& outline, double tolerance, double unit,
+void OutlineListBuilder::Flatten(FT_Outline* outline, double tolerance, double unit,
                                  double depth) {
   front_.clear();
   contourEnds_.clear();
@@ -209,7 +211,7 @@ void OutlineListBuilder::Flatten(const FT_Outline& outline, double tolerance, do
   walk.line_to = &OutlineFlattener::LineTo;
   walk.conic_to = &OutlineFlattener::ConicTo;
   walk.cubic_to = &OutlineFlattener::CubicTo;
-  FT_Outline_Decompose(const_cast<FT_Outline*>(&outline), &walk, &flattener);
+  FT_Outline_Decompose(outline, &walk, &flattener);
   flattener.EndContour();
 
   back_.clear();

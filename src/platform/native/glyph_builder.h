@@ -53,7 +53,7 @@ class OutlineListBuilder {
  private:
   friend struct OutlineFlattener;
 
-  void Flatten(const FT_Outline& outline, double tolerance, double unit, double depth);
+  void Flatten(FT_Outline* outline, double tolerance, double unit, double depth);
   void EmitFace(std::vector<GLdouble>& points, GLdouble normalZ);
   void EmitWalls(bool fillsRight);
   void EmitLoops(const std::vector<GLdouble>& points);

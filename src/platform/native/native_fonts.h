@@ -13,8 +13,8 @@ struct SizedFont;
 
 // The face behind the font selected into `hdc`: the stock font for a device
 // context that was never given one. Null for a null DC, or when even the stock
-// font cannot be resolved.
-const SizedFont* SelectedFont(HDC hdc);
+// font cannot be resolved, which is reported in the name of `call`.
+const SizedFont* SelectedFont(HDC hdc, const char* call);
 
 // Forgets what was selected into a device context that is being released, so
 // a later DC with the same handle value starts with the stock font again.
