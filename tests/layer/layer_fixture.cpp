@@ -15,15 +15,13 @@ LRESULT CALLBACK TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 void LayerTest::SetUp() {
   wincore::WindowManager::Get().Reset();
-  wincore::WindowManager::Get().onDeliver = [this](HWND hwnd, UINT message, WPARAM wParam,
-                                                   LPARAM lParam) {
-    deliveries.push_back(Delivery{hwnd, message, wParam, lParam});
+  wincore::WindowManager::Get().onDeliver = [this](HWND hwnd, UINT message, WPARAM, LPARAM lp) {
+    deliveries.push_back(Delivery{hwnd, message, lp});
   };
   WNDCLASSA wndClass{};
   wndClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
   wndClass.lpfnWndProc = TestProc;
   wndClass.cbWndExtra = sizeof(LONG_PTR);
-  wndClass.hInstance = GetModuleHandleA(nullptr);
   wndClass.lpszClassName = kClassName;
   ASSERT_NE(RegisterClassA(&wndClass), 0);
 }
@@ -32,13 +30,13 @@ void LayerTest::TearDown() {
   ChangeDisplaySettingsA(nullptr, 0);
   wglMakeCurrent(nullptr, nullptr);
   for (HWND hwnd : created) DestroyWindow(hwnd);
-  UnregisterClassA(kClassName, GetModuleHandleA(nullptr));
+  UnregisterClassA(kClassName, nullptr);
   wincore::WindowManager::Get().Reset();
 }
 
 HWND LayerTest::CreatePopup(int width, int height, const char* title) {
   HWND hwnd = CreateWindowExA(WS_EX_APPWINDOW, kClassName, title, WS_POPUP, 0, 0, width, height,
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                              nullptr, nullptr, nullptr, nullptr);
   if (hwnd) created.push_back(hwnd);
   return hwnd;
 }
@@ -48,7 +46,7 @@ HWND LayerTest::CreateOverlapped(int width, int height, const char* title) {
   AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_APPWINDOW);
   HWND hwnd = CreateWindowExA(WS_EX_APPWINDOW, kClassName, title, WS_OVERLAPPEDWINDOW, 0, 0,
                               rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+                              nullptr, nullptr);
   if (hwnd) created.push_back(hwnd);
   return hwnd;
 }
@@ -57,17 +55,9 @@ HWND LayerTest::CreateWithFormat(int colorBits, int depthBits, int stencilBits, 
                                  const char* title) {
   HWND hwnd = CreatePopup(320, 240, title);
   *hdc = GetDC(hwnd);
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
-  pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-  pfd.iPixelType = PFD_TYPE_RGBA;
-  pfd.cColorBits = static_cast<BYTE>(colorBits);
-  pfd.cDepthBits = static_cast<BYTE>(depthBits);
-  pfd.cStencilBits = static_cast<BYTE>(stencilBits);
+  const PIXELFORMATDESCRIPTOR pfd = Descriptor(colorBits, depthBits, stencilBits);
   const int format = ChoosePixelFormat(*hdc, &pfd);
-  if (format == 0 || !SetPixelFormat(*hdc, format, &pfd)) return nullptr;
-  return hwnd;
+  return format && SetPixelFormat(*hdc, format, &pfd) ? hwnd : nullptr;
 }
 
 bool LayerTest::PumpUntil(const std::function<bool()>& done, int milliseconds) {
@@ -89,11 +79,29 @@ void LayerTest::PumpFor(int milliseconds) {
   PumpUntil([] { return false; }, milliseconds);
 }
 
+bool LayerTest::NativeWindowGoes(const char* title) {
+  return PumpUntil([&] { return !xtest::Current().FindWindow(title).found; }, 1000);
+}
+
+xtest::WindowInfo LayerTest::NativeWindow(const char* title) {
+  xtest::WindowInfo window;
+  PumpUntil([&] { return (window = xtest::Current().FindWindow(title)).found; }, 1000);
+  return window;
+}
+
 std::vector<UINT> LayerTest::MessagesTo(HWND hwnd, size_t from) const {
   std::vector<UINT> messages;
   for (size_t i = from; i < deliveries.size(); ++i)
     if (deliveries[i].hwnd == hwnd) messages.push_back(deliveries[i].message);
   return messages;
+}
+
+LPARAM LayerTest::LastLParam(HWND hwnd, UINT message, size_t from) const {
+  LPARAM found = -1;
+  for (size_t i = from; i < deliveries.size(); ++i)
+    if (deliveries[i].hwnd == hwnd && deliveries[i].message == message)
+      found = deliveries[i].lParam;
+  return found;
 }
 
 bool LayerTest::Retrieved(HWND hwnd, UINT message, WPARAM wParam) const {
@@ -102,25 +110,34 @@ bool LayerTest::Retrieved(HWND hwnd, UINT message, WPARAM wParam) const {
   return false;
 }
 
-std::string MessageName(UINT message) {
-  switch (message) {
-    case WM_CREATE: return "WM_CREATE";
-    case WM_DESTROY: return "WM_DESTROY";
-    case WM_MOVE: return "WM_MOVE";
-    case WM_SIZE: return "WM_SIZE";
-    case WM_CLOSE: return "WM_CLOSE";
-    case WM_SHOWWINDOW: return "WM_SHOWWINDOW";
-    case WM_NCCREATE: return "WM_NCCREATE";
-    case WM_NCDESTROY: return "WM_NCDESTROY";
-    case WM_KEYDOWN: return "WM_KEYDOWN";
-    case WM_KEYUP: return "WM_KEYUP";
-    case WM_SYSCOMMAND: return "WM_SYSCOMMAND";
-    default: return std::to_string(message);
-  }
+PIXELFORMATDESCRIPTOR Descriptor(int colorBits, int depthBits, int stencilBits) {
+  PIXELFORMATDESCRIPTOR pfd{};
+  pfd.nSize = sizeof pfd;
+  pfd.nVersion = 1;
+  pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  pfd.iPixelType = PFD_TYPE_RGBA;
+  pfd.cColorBits = static_cast<BYTE>(colorBits);
+  pfd.cDepthBits = static_cast<BYTE>(depthBits);
+  pfd.cStencilBits = static_cast<BYTE>(stencilBits);
+  return pfd;
 }
 
 std::string Names(const std::vector<UINT>& messages) {
+  static const std::pair<UINT, const char*> kNames[] = {{WM_CREATE, "WM_CREATE"},
+                                                        {WM_DESTROY, "WM_DESTROY"},
+                                                        {WM_MOVE, "WM_MOVE"},
+                                                        {WM_SIZE, "WM_SIZE"},
+                                                        {WM_CLOSE, "WM_CLOSE"},
+                                                        {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
+                                                        {WM_NCCREATE, "WM_NCCREATE"},
+                                                        {WM_NCDESTROY, "WM_NCDESTROY"},
+                                                        {WM_SYSCOMMAND, "WM_SYSCOMMAND"}};
   std::string text;
-  for (UINT message : messages) text += (text.empty() ? "" : " ") + MessageName(message);
+  for (UINT message : messages) {
+    std::string name = std::to_string(message);
+    for (const auto& [value, known] : kNames)
+      if (value == message) name = known;
+    text += (text.empty() ? "" : " ") + name;
+  }
   return text;
 }

@@ -1,7 +1,7 @@
-// A fresh window manager per test, a window class whose procedure leaves
-// everything to DefWindowProcA, and a record of every message a procedure was
-// handed (through WindowManager::onDeliver) and every message PeekMessageA
-// returned.
+// Each test starts from an empty window manager with one registered class
+// whose procedure leaves everything to DefWindowProcA. Every message handed
+// to a procedure (WindowManager::onDeliver) and every message PeekMessageA
+// returns are kept for the test to look at.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,13 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-
-struct Delivery {
-  HWND hwnd;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-};
+#include "x_session.h"
 
 class LayerTest : public ::testing::Test {
  protected:
@@ -26,29 +20,38 @@ class LayerTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Hidden windows of the test class, client area of the given size at (0, 0).
+  // Hidden windows of the test class at (0, 0) with this client size.
   HWND CreatePopup(int width, int height, const char* title = "Layer Popup");
   HWND CreateOverlapped(int width, int height, const char* title = "Layer Overlapped");
-
-  // A popup with a pixel format; its DC in `hdc`.
+  // A 320x240 popup with a pixel format set; its DC in `hdc`.
   HWND CreateWithFormat(int colorBits, int depthBits, int stencilBits, HDC* hdc,
                         const char* title = "Layer GL");
 
-  // Peeks and dispatches until `done` holds or the time is up; whether it held.
+  // Peeks and dispatches until `done` holds (true) or the time is up (false).
   bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000);
-  // Peeks and dispatches for a while, for what the window system may still send.
   void PumpFor(int milliseconds);
+  // The X server hears of a destroyed window on the program's connection, the
+  // test looks on its own: whether the window is gone within a second.
+  bool NativeWindowGoes(const char* title);
+  // The window with this title once the X server has it (found false if never).
+  xtest::WindowInfo NativeWindow(const char* title);
 
-  // The messages handed to `hwnd`'s procedure from delivery `from` on.
+  // The messages `hwnd`'s procedure was handed, from delivery `from` on.
   std::vector<UINT> MessagesTo(HWND hwnd, size_t from = 0) const;
-  // Whether PeekMessageA returned this message for `hwnd`.
+  // The lParam of the last `message` handed to `hwnd`, or -1.
+  LPARAM LastLParam(HWND hwnd, UINT message, size_t from = 0) const;
   bool Retrieved(HWND hwnd, UINT message, WPARAM wParam) const;
 
+  struct Delivery {
+    HWND hwnd;
+    UINT message;
+    LPARAM lParam;
+  };
   std::vector<Delivery> deliveries;
   std::vector<MSG> retrieved;
   std::vector<HWND> created;
 };
 
-// A message's name, for readable failures.
-std::string MessageName(UINT message);
+PIXELFORMATDESCRIPTOR Descriptor(int colorBits, int depthBits, int stencilBits = 0);
+// Names for readable failures: "WM_NCCREATE WM_CREATE WM_SIZE".
 std::string Names(const std::vector<UINT>& messages);

@@ -1,7 +1,6 @@
-// Windows, classes, extra bytes and the messages around their life, on a
-// real X server: what Windows sends, and the native window that goes with it.
-#include <vector>
-
+// Windows, classes and extra bytes on a real X server: the messages Windows
+// sends around create, show, move and destroy, default processing, and the
+// native window that goes with each.
 #include "layer_fixture.h"
 #include "x_session.h"
 
@@ -9,62 +8,40 @@ namespace {
 
 using Messages = std::vector<UINT>;
 
-LPARAM Size(int width, int height) { return MAKELPARAM(width, height); }
-
-const Delivery* Last(const std::vector<Delivery>& deliveries, HWND hwnd, UINT message) {
-  for (auto it = deliveries.rbegin(); it != deliveries.rend(); ++it)
-    if (it->hwnd == hwnd && it->message == message) return &*it;
-  return nullptr;
-}
-
-// ---- messages around create, show, move and destroy
-
 TEST_F(LayerTest, HiddenPopupHearsItsSizeAndPlaceBeforeCreateReturns) {
   HWND hwnd = CreatePopup(640, 480);
   ASSERT_NE(hwnd, nullptr);
-  const Messages expected{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE};
-  EXPECT_EQ(MessagesTo(hwnd), expected) << Names(MessagesTo(hwnd));
-  EXPECT_EQ(Last(deliveries, hwnd, WM_SIZE)->lParam, Size(640, 480));
-  EXPECT_EQ(Last(deliveries, hwnd, WM_MOVE)->lParam, MAKELPARAM(0, 0));
+  EXPECT_EQ(MessagesTo(hwnd), (Messages{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE}))
+      << Names(MessagesTo(hwnd));
+  EXPECT_EQ(LastLParam(hwnd, WM_SIZE), MAKELPARAM(640, 480));
+  EXPECT_EQ(LastLParam(hwnd, WM_MOVE), MAKELPARAM(0, 0));
 }
 
-TEST_F(LayerTest, OverlappedWindowHearsItsSizeAtFirstShow) {
-  HWND hwnd = CreateOverlapped(400, 300);
-  ASSERT_NE(hwnd, nullptr);
+TEST_F(LayerTest, OverlappedWindowHearsItsSizeAtFirstShowAndAppearsThen) {
+  HWND hwnd = CreateOverlapped(400, 300, "Layer Shown");
   EXPECT_EQ(MessagesTo(hwnd), (Messages{WM_NCCREATE, WM_CREATE})) << Names(MessagesTo(hwnd));
+  EXPECT_FALSE(xtest::Current().FindWindow("Layer Shown").found) << "made before it was needed";
 
   const size_t mark = deliveries.size();
   EXPECT_FALSE(ShowWindow(hwnd, SW_SHOWNORMAL));  // it was hidden
   EXPECT_EQ(MessagesTo(hwnd, mark), (Messages{WM_SHOWWINDOW, WM_SIZE, WM_MOVE}))
       << Names(MessagesTo(hwnd, mark));
-  EXPECT_EQ(Last(deliveries, hwnd, WM_SIZE)->lParam, Size(400, 300));
+  EXPECT_EQ(LastLParam(hwnd, WM_SIZE), MAKELPARAM(400, 300));
   EXPECT_TRUE(ShowWindow(hwnd, SW_SHOWNORMAL));  // now it was visible
-}
 
-TEST_F(LayerTest, ShownWindowIsANativeWindowWithTitleAndClientArea) {
-  HWND hwnd = CreateOverlapped(400, 300, "Layer Shown");
-  ASSERT_NE(hwnd, nullptr);
-  // The native window waits for the pixel format or the first show.
-  EXPECT_FALSE(xtest::Current().FindWindow("Layer Shown").found);
-
-  ShowWindow(hwnd, SW_SHOWNORMAL);
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_APPWINDOW);
   const xtest::WindowInfo window = xtest::Current().FindWindow("Layer Shown");
-  ASSERT_TRUE(window.found);
   EXPECT_TRUE(window.viewable);
-  const RECT frame = [] {
-    RECT rect{0, 0, 0, 0};
-    AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_APPWINDOW);
-    return rect;
-  }();
-  EXPECT_EQ(window.x, -frame.left);  // the client area sits inside the frame
+  EXPECT_EQ(window.x, -frame.left);  // the client area, inside the frame
   EXPECT_EQ(window.y, -frame.top);
   EXPECT_EQ(window.width, 400);
   EXPECT_EQ(window.height, 300);
 }
 
 TEST_F(LayerTest, WindowSystemEchoesOfShowingBringNoExtraMessages) {
-  HWND popup = CreatePopup(320, 200, "Layer Echo Popup");
-  HWND overlapped = CreateOverlapped(320, 200, "Layer Echo Overlapped");
+  HWND popup = CreatePopup(320, 200);
+  HWND overlapped = CreateOverlapped(320, 200);
   ShowWindow(popup, SW_SHOWNORMAL);
   ShowWindow(overlapped, SW_SHOWNORMAL);
   const size_t mark = deliveries.size();
@@ -78,25 +55,20 @@ TEST_F(LayerTest, SetWindowPosMovesWithoutResizing) {
   ShowWindow(hwnd, SW_SHOWNORMAL);
   const size_t mark = deliveries.size();
   ASSERT_TRUE(SetWindowPos(hwnd, nullptr, 100, 50, 999, 999, SWP_NOZORDER | SWP_NOSIZE));
-  EXPECT_EQ(MessagesTo(hwnd, mark), Messages{WM_MOVE}) << Names(MessagesTo(hwnd, mark));
-  EXPECT_EQ(Last(deliveries, hwnd, WM_MOVE)->lParam, MAKELPARAM(100, 50));
-
   PumpFor(200);
+  EXPECT_EQ(MessagesTo(hwnd, mark), Messages{WM_MOVE}) << Names(MessagesTo(hwnd, mark));
+  EXPECT_EQ(LastLParam(hwnd, WM_MOVE), MAKELPARAM(100, 50));
   const xtest::WindowInfo window = xtest::Current().FindWindow("Layer Moved");
   EXPECT_EQ(window.x, 100);
   EXPECT_EQ(window.y, 50);
   EXPECT_EQ(window.width, 320);
-  EXPECT_EQ(MessagesTo(hwnd, mark), Messages{WM_MOVE}) << "the move echoed back";
 }
 
 TEST_F(LayerTest, ResizeFromOutsideArrivesAsWmSize) {
   HWND hwnd = CreatePopup(320, 200, "Layer Resized");
   ShowWindow(hwnd, SW_SHOWNORMAL);
   xtest::Current().Resize(xtest::Current().FindWindow("Layer Resized").id, 500, 360);
-  EXPECT_TRUE(PumpUntil([&] {
-    const Delivery* size = Last(deliveries, hwnd, WM_SIZE);
-    return size && size->lParam == Size(500, 360);
-  })) << Names(MessagesTo(hwnd));
+  EXPECT_TRUE(PumpUntil([&] { return LastLParam(hwnd, WM_SIZE) == MAKELPARAM(500, 360); }));
 }
 
 TEST_F(LayerTest, DestroyHidesThenDestroysAndTakesTheNativeWindow) {
@@ -107,98 +79,13 @@ TEST_F(LayerTest, DestroyHidesThenDestroysAndTakesTheNativeWindow) {
   ASSERT_TRUE(DestroyWindow(hwnd));
   EXPECT_EQ(MessagesTo(hwnd, mark), (Messages{WM_SHOWWINDOW, WM_DESTROY, WM_NCDESTROY}))
       << Names(MessagesTo(hwnd, mark));
-  EXPECT_FALSE(xtest::Current().FindWindow("Layer Destroyed").found);
-
+  EXPECT_TRUE(NativeWindowGoes("Layer Destroyed"));
   // Later calls on the handle fail.
   EXPECT_FALSE(DestroyWindow(hwnd));
   EXPECT_EQ(GetDC(hwnd), nullptr);
   EXPECT_EQ(ReleaseDC(hwnd, hdc), 0);
   EXPECT_FALSE(PostMessageA(hwnd, WM_USER, 0, 0));
-  EXPECT_FALSE(ShowWindow(hwnd, SW_SHOWNORMAL));
 }
-
-// ---- default processing
-
-TEST_F(LayerTest, DefaultProcessingOfWmCloseDestroysTheWindow) {
-  HWND hwnd = CreatePopup(320, 200);
-  ASSERT_TRUE(PostMessageA(hwnd, WM_CLOSE, 0, 0));
-  const size_t mark = deliveries.size();
-  PumpUntil([&] { return !MessagesTo(hwnd, mark).empty(); });
-  EXPECT_EQ(MessagesTo(hwnd, mark), (Messages{WM_CLOSE, WM_DESTROY, WM_NCDESTROY}))
-      << Names(MessagesTo(hwnd, mark));
-  EXPECT_FALSE(DestroyWindow(hwnd));
-}
-
-TEST_F(LayerTest, SysCommandCloseSendsWmCloseWhateverItsLowBits) {
-  HWND hwnd = CreatePopup(320, 200);
-  // The low four bits are the system's own and are masked off.
-  ASSERT_TRUE(PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE | 0x2, 0));
-  const size_t mark = deliveries.size();
-  PumpUntil([&] { return !MessagesTo(hwnd, mark).empty(); });
-  EXPECT_EQ(MessagesTo(hwnd, mark), (Messages{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY, WM_NCDESTROY}))
-      << Names(MessagesTo(hwnd, mark));
-}
-
-TEST_F(LayerTest, OtherSysCommandsAndMessagesAreLeftAlone) {
-  HWND hwnd = CreatePopup(320, 200);
-  EXPECT_EQ(DefWindowProcA(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0), 0);
-  EXPECT_EQ(DefWindowProcA(hwnd, WM_KEYDOWN, VK_ESCAPE, 0), 0);
-  EXPECT_NE(GetDC(hwnd), nullptr) << "the window was destroyed";
-}
-
-TEST_F(LayerTest, CloseButtonBecomesSysCommandClose) {
-  HWND hwnd = CreatePopup(320, 200, "Layer Close Button");
-  ShowWindow(hwnd, SW_SHOWNORMAL);
-  xtest::Current().RequestClose(xtest::Current().FindWindow("Layer Close Button").id);
-  ASSERT_TRUE(PumpUntil([&] { return Retrieved(hwnd, WM_SYSCOMMAND, SC_CLOSE); }));
-  // Dispatched, it went through WM_CLOSE to the end of the window.
-  EXPECT_FALSE(DestroyWindow(hwnd));
-  EXPECT_FALSE(xtest::Current().FindWindow("Layer Close Button").found);
-}
-
-// ---- the class table
-
-TEST_F(LayerTest, ClassesAreFoundByNameWhateverTheCase) {
-  WNDCLASSA found{};
-  ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "plumo LAYER test", &found));
-  EXPECT_EQ(found.style, static_cast<UINT>(CS_OWNDC | CS_HREDRAW | CS_VREDRAW));
-  EXPECT_EQ(found.cbWndExtra, static_cast<int>(sizeof(LONG_PTR)));
-  EXPECT_STREQ(found.lpszClassName, kClassName);
-
-  WNDCLASSA again = found;
-  EXPECT_EQ(RegisterClassA(&again), 0) << "a second registration of the same name";
-  EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "No Such Class", &found));
-}
-
-TEST_F(LayerTest, UnregisterFailsWhileAWindowOfTheClassExists) {
-  HWND hwnd = CreatePopup(100, 100);
-  ASSERT_NE(hwnd, nullptr);
-  EXPECT_FALSE(UnregisterClassA(kClassName, GetModuleHandleA(nullptr)));
-  DestroyWindow(hwnd);
-  EXPECT_TRUE(UnregisterClassA(kClassName, GetModuleHandleA(nullptr)));
-  WNDCLASSA found{};
-  EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), kClassName, &found));
-  EXPECT_EQ(CreatePopup(100, 100), nullptr);
-}
-
-// ---- extra bytes
-
-TEST_F(LayerTest, ExtraBytesStartZeroedAndHoldAFullAddress) {
-  HWND hwnd = CreatePopup(100, 100);
-  EXPECT_EQ(GetWindowLongPtrA(hwnd, 0), 0);
-  // An address above 4 GiB must survive whole.
-  const LONG_PTR address = static_cast<LONG_PTR>(0x00007F12345678F0LL);
-  EXPECT_EQ(SetWindowLongPtrA(hwnd, 0, address), 0);
-  EXPECT_EQ(GetWindowLongPtrA(hwnd, 0), address);
-  EXPECT_EQ(SetWindowLongPtrA(hwnd, 0, 42), address);  // the previous value comes back
-
-  // Outside the class's bytes nothing is stored.
-  EXPECT_EQ(SetWindowLongPtrA(hwnd, 4, 7), 0);
-  EXPECT_EQ(GetWindowLongPtrA(hwnd, 4), 0);
-  EXPECT_EQ(GetWindowLongPtrA(hwnd, 0), 42);
-}
-
-// ---- device contexts
 
 TEST_F(LayerTest, OwnDeviceContextIsOnePerWindow) {
   HWND first = CreatePopup(100, 100);
@@ -209,7 +96,61 @@ TEST_F(LayerTest, OwnDeviceContextIsOnePerWindow) {
   EXPECT_NE(GetDC(second), hdc);
   EXPECT_EQ(ReleaseDC(first, hdc), 1);
   EXPECT_EQ(ReleaseDC(second, hdc), 0);
-  EXPECT_EQ(GetDC(first), hdc) << "releasing an own DC does not give it up";
+  EXPECT_EQ(GetDC(first), hdc) << "releasing an own DC gave it up";
+}
+
+// ---- default processing
+
+TEST_F(LayerTest, WmCloseDestroysTheWindow) {
+  HWND hwnd = CreatePopup(320, 200);
+  const size_t mark = deliveries.size();
+  ASSERT_TRUE(PostMessageA(hwnd, WM_CLOSE, 0, 0));
+  PumpUntil([&] { return !MessagesTo(hwnd, mark).empty(); });
+  EXPECT_EQ(MessagesTo(hwnd, mark), (Messages{WM_CLOSE, WM_DESTROY, WM_NCDESTROY}))
+      << Names(MessagesTo(hwnd, mark));
+}
+
+TEST_F(LayerTest, SysCommandCloseSendsWmCloseWhateverItsLowBits) {
+  HWND hwnd = CreatePopup(320, 200);
+  const size_t mark = deliveries.size();
+  ASSERT_TRUE(PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE | 0x2, 0));
+  PumpUntil([&] { return !MessagesTo(hwnd, mark).empty(); });
+  EXPECT_EQ(MessagesTo(hwnd, mark), (Messages{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY, WM_NCDESTROY}))
+      << Names(MessagesTo(hwnd, mark));
+}
+
+TEST_F(LayerTest, CloseButtonBecomesSysCommandClose) {
+  HWND hwnd = CreatePopup(320, 200, "Layer Close Button");
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  xtest::Current().RequestClose(xtest::Current().FindWindow("Layer Close Button").id);
+  ASSERT_TRUE(PumpUntil([&] { return Retrieved(hwnd, WM_SYSCOMMAND, SC_CLOSE); }));
+  EXPECT_FALSE(DestroyWindow(hwnd)) << "the dispatched close did not end the window";
+  EXPECT_TRUE(NativeWindowGoes("Layer Close Button"));
+}
+
+// ---- classes and extra bytes
+
+TEST_F(LayerTest, UnregisterFailsWhileAWindowOfTheClassExists) {
+  HWND hwnd = CreatePopup(100, 100);
+  EXPECT_FALSE(UnregisterClassA(kClassName, nullptr));
+  DestroyWindow(hwnd);
+  EXPECT_TRUE(UnregisterClassA(kClassName, nullptr));
+  WNDCLASSA found{};
+  EXPECT_FALSE(GetClassInfoA(nullptr, kClassName, &found));
+  EXPECT_EQ(CreatePopup(100, 100), nullptr);
+}
+
+TEST_F(LayerTest, ExtraBytesStartZeroedAndHoldAFullAddress) {
+  HWND hwnd = CreatePopup(100, 100);
+  EXPECT_EQ(GetWindowLongPtrA(hwnd, 0), 0);
+  const LONG_PTR address = static_cast<LONG_PTR>(0x00007F12345678F0LL);  // above 4 GiB
+  EXPECT_EQ(SetWindowLongPtrA(hwnd, 0, address), 0);
+  EXPECT_EQ(GetWindowLongPtrA(hwnd, 0), address);
+  EXPECT_EQ(SetWindowLongPtrA(hwnd, 0, 42), address);
+  // Past the class's bytes nothing is stored.
+  EXPECT_EQ(SetWindowLongPtrA(hwnd, 4, 7), 0);
+  EXPECT_EQ(GetWindowLongPtrA(hwnd, 4), 0);
+  EXPECT_EQ(GetWindowLongPtrA(hwnd, 0), 42);
 }
 
 }  // namespace

@@ -6,35 +6,52 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
+
+extern char** environ;
 
 namespace xtest {
 namespace {
 
-Display* Connection(void* connection) { return static_cast<Display*>(connection); }
-
-// Reads the display number Xvfb writes once it accepts connections.
-std::string ReadDisplayNumber(int fd) {
-  std::string number;
-  pollfd waitFor{fd, POLLIN, 0};
-  while (poll(&waitFor, 1, 10000) > 0) {
-    char c = 0;
-    if (read(fd, &c, 1) != 1 || c == '\n') break;
-    number += c;
-  }
-  return number;
+Display* X(void* connection) {
+  return static_cast<Display*>(connection);
 }
 
-RRCrtc OutputCrtc(Display* display, XRRScreenResources* resources) {
-  XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[0]);
-  const RRCrtc crtc = output ? output->crtc : 0;
-  if (output) XRRFreeOutputInfo(output);
-  return crtc;
+// The program under test creates and destroys windows on its own connection
+// while the test looks at them on this one; a window gone in between is
+// simply not found.
+int IgnoreErrors(Display*, XErrorEvent*) {
+  return 0;
+}
+
+class QuietErrors {
+ public:
+  explicit QuietErrors(Display* display)
+      : display_(display), saved_(XSetErrorHandler(IgnoreErrors)) {}
+  ~QuietErrors() {
+    XSync(display_, False);
+    XSetErrorHandler(saved_);
+  }
+
+ private:
+  Display* display_;
+  XErrorHandler saved_;
+};
+
+std::string ReadLine(int fd) {
+  std::string line;
+  pollfd ready{fd, POLLIN, 0};
+  char c = 0;
+  while (poll(&ready, 1, 10000) > 0 && read(fd, &c, 1) == 1 && c != '\n') line += c;
+  return line;
 }
 
 }  // namespace
@@ -48,7 +65,6 @@ bool Session::Start(int width, int height, int depth) {
   pid_ = fork();
   if (pid_ == 0) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive a crashed test
-    close(fds[0]);
     const int devnull = open("/dev/null", O_WRONLY);
     dup2(devnull, 1);
     dup2(devnull, 2);
@@ -57,41 +73,32 @@ bool Session::Start(int width, int height, int depth) {
     _exit(127);
   }
   close(fds[1]);
-  const std::string number = pid_ > 0 ? ReadDisplayNumber(fds[0]) : std::string();
+  const std::string number = pid_ > 0 ? ReadLine(fds[0]) : "";
   close(fds[0]);
-  if (number.empty()) {
-    Stop();
-    return false;
-  }
-  display_ = ":" + number;
-  setenv("DISPLAY", display_.c_str(), 1);
-  connection_ = XOpenDisplay(display_.c_str());
+  if (number.empty()) return false;
+  setenv("DISPLAY", (":" + number).c_str(), 1);
+  connection_ = XOpenDisplay(nullptr);
   return connection_ != nullptr;
 }
 
 void Session::Stop() {
-  if (connection_) XCloseDisplay(Connection(connection_));
+  if (connection_) XCloseDisplay(X(connection_));
   connection_ = nullptr;
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
+  if (pid_ > 0 && kill(pid_, SIGTERM) == 0) waitpid(pid_, nullptr, 0);
   pid_ = -1;
 }
 
 bool Session::AddMode(int width, int height) {
-  Display* display = Connection(connection_);
+  Display* display = X(connection_);
   const Window root = DefaultRootWindow(display);
   XRRScreenResources* resources = XRRGetScreenResources(display, root);
-  if (!resources || resources->noutput < 1) return false;
   std::string name = std::to_string(width) + "x" + std::to_string(height);
   XRRModeInfo mode{};
   mode.width = static_cast<unsigned>(width);
   mode.height = static_cast<unsigned>(height);
-  // A plausible 60 Hz timing; Xvfb only looks at the size.
-  mode.hTotal = static_cast<unsigned>(width) + 160;
-  mode.vTotal = static_cast<unsigned>(height) + 45;
-  mode.dotClock = static_cast<unsigned long>(mode.hTotal) * mode.vTotal * 60;
+  mode.hTotal = mode.width + 160;  // a 60 Hz timing; Xvfb looks at the size only
+  mode.vTotal = mode.height + 45;
+  mode.dotClock = 60ul * mode.hTotal * mode.vTotal;
   mode.name = name.data();
   mode.nameLength = static_cast<unsigned>(name.size());
   const RRMode id = XRRCreateMode(display, root, &mode);
@@ -101,49 +108,43 @@ bool Session::AddMode(int width, int height) {
   return id != 0;
 }
 
-ScreenMode Session::CurrentMode() {
-  Display* display = Connection(connection_);
-  XRRScreenResources* resources =
-      XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
-  ScreenMode result;
-  if (!resources) return result;
-  if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, OutputCrtc(display, resources))) {
-    result.width = static_cast<int>(crtc->width);
-    result.height = static_cast<int>(crtc->height);
-    XRRFreeCrtcInfo(crtc);
-  }
+int Session::Mode(bool width) {
+  Display* display = X(connection_);
+  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+  XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[0]);
+  XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc);
+  const int size = crtc ? static_cast<int>(width ? crtc->width : crtc->height) : 0;
+  if (crtc) XRRFreeCrtcInfo(crtc);
+  XRRFreeOutputInfo(output);
   XRRFreeScreenResources(resources);
-  return result;
+  return size;
 }
 
 WindowInfo Session::FindWindow(const std::string& title) {
-  Display* display = Connection(connection_);
+  Display* display = X(connection_);
+  QuietErrors quiet(display);
   WindowInfo info;
   Window root = 0;
   Window parent = 0;
   Window* children = nullptr;
   unsigned count = 0;
-  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-    return info;
+  XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
   for (unsigned i = 0; i < count && !info.found; ++i) {
     char* name = nullptr;
-    if (!XFetchName(display, children[i], &name) || !name) continue;
-    XWindowAttributes attributes;
-    if (title == name && XGetWindowAttributes(display, children[i], &attributes)) {
-      info = WindowInfo{true,          attributes.map_state == IsViewable,
-                        attributes.x,  attributes.y,
-                        attributes.width, attributes.height,
-                        children[i]};
+    XWindowAttributes a;
+    if (XFetchName(display, children[i], &name) && name && title == name &&
+        XGetWindowAttributes(display, children[i], &a)) {
+      info = {true, a.map_state == IsViewable, a.x, a.y, a.width, a.height, children[i]};
     }
-    XFree(name);
+    if (name) XFree(name);
   }
   if (children) XFree(children);
   return info;
 }
 
 unsigned long Session::Pixel(unsigned long window, int x, int y) {
-  Display* display = Connection(connection_);
-  XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+  QuietErrors quiet(X(connection_));
+  XImage* image = XGetImage(X(connection_), window, x, y, 1, 1, AllPlanes, ZPixmap);
   if (!image) return ~0ul;
   const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
   XDestroyImage(image);
@@ -151,22 +152,21 @@ unsigned long Session::Pixel(unsigned long window, int x, int y) {
 }
 
 void Session::RequestClose(unsigned long window) {
-  Display* display = Connection(connection_);
+  Display* display = X(connection_);
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
   event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
   event.xclient.format = 32;
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display, window, False, NoEventMask, &event);
   XFlush(display);
 }
 
 void Session::Resize(unsigned long window, int width, int height) {
-  Display* display = Connection(connection_);
-  XResizeWindow(display, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
-  XFlush(display);
+  XResizeWindow(X(connection_), window, static_cast<unsigned>(width),
+                static_cast<unsigned>(height));
+  XFlush(X(connection_));
 }
 
 Session& Current() {
@@ -175,9 +175,66 @@ Session& Current() {
 }
 
 int Xdotool(const std::string& arguments) {
-  const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
-  const int status = std::system(command.c_str());
+  const int status = std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+Child Spawn(const std::string& program, const std::vector<std::string>& arguments, bool withDisplay,
+            bool captureStderr) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  std::vector<char*> env;
+  for (char** entry = environ; *entry; ++entry)
+    if (withDisplay || std::strncmp(*entry, "DISPLAY=", 8) != 0) env.push_back(*entry);
+  env.push_back(nullptr);
+
+  Child child;
+  int fds[2] = {-1, -1};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (captureStderr && pipe(fds) == 0) {
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+  }
+  pid_t pid = -1;
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data()) == 0)
+    child.pid = pid;
+  posix_spawn_file_actions_destroy(&actions);
+  if (fds[1] >= 0) close(fds[1]);
+  child.stderrFd = fds[0];
+  return child;
+}
+
+int WaitForExit(Child& child, int milliseconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  int status = 0;
+  while (child.pid > 0 && waitpid(child.pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(child.pid, SIGKILL);
+      waitpid(child.pid, &status, 0);
+      child.pid = -1;
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  child.pid = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadStderr(Child& child) {
+  std::string text;
+  char buffer[512];
+  ssize_t count = 0;
+  while (child.stderrFd >= 0 && (count = read(child.stderrFd, buffer, sizeof buffer)) > 0)
+    text.append(buffer, static_cast<size_t>(count));
+  return text;
+}
+
+std::string SelfPath() {
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  return std::string(path, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
 }  // namespace xtest

@@ -1,61 +1,60 @@
-// A private X server for the layer tests, and what the tests read back from
-// it independently of the layer: modes, windows, pixels, synthetic input.
+// A private X server for the layer tests, what they read back from it without
+// going through the layer (modes, windows, pixels), the input a user or a
+// window manager would send, and programs run beside the tests.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace xtest {
 
 struct WindowInfo {
   bool found = false;
   bool viewable = false;
-  int x = 0;  // position on the root window
+  int x = 0;  // on the root window
   int y = 0;
   int width = 0;
   int height = 0;
   unsigned long id = 0;
 };
 
-struct ScreenMode {
-  int width = 0;
-  int height = 0;
-};
-
 class Session {
  public:
-  // Starts Xvfb on a display number it picks itself, with a screen of this
-  // size and depth, and points DISPLAY at it. Extra output modes are offered
-  // through RandR while the session lives.
+  // Xvfb on a display number it picks itself; DISPLAY points at it.
   bool Start(int width, int height, int depth);
   void Stop();
-  bool running() const { return pid_ > 0; }
-  const std::string& display() const { return display_; }
-
-  // Adds a mode to the screen's output; it lasts while this session's
-  // connection is open.
+  // Offers another mode on the screen's output while this session lives.
   bool AddMode(int width, int height);
-  // The mode the output is showing now, read from the server.
-  ScreenMode CurrentMode();
-
-  // The top-level window with this title, with its geometry.
+  // The size of the mode the output shows now.
+  int ModeWidth() { return Mode(true); }
+  int ModeHeight() { return Mode(false); }
+  // The top-level window with this title.
   WindowInfo FindWindow(const std::string& title);
-  // The colour (0xRRGGBB) of a pixel of a window.
-  unsigned long Pixel(unsigned long window, int x, int y);
-  // What a window manager sends when the user clicks the close button.
+  unsigned long Pixel(unsigned long window, int x, int y);  // 0xRRGGBB
+  // What a window manager sends for the close button.
   void RequestClose(unsigned long window);
-  // Resizes a window from outside the program, as a user dragging it would.
   void Resize(unsigned long window, int width, int height);
 
  private:
+  int Mode(bool width);
   int pid_ = -1;
-  std::string display_;
-  void* connection_ = nullptr;  // Display*, kept open for the added modes
+  void* connection_ = nullptr;  // Display*; modes it added go when it closes
 };
 
-// The session of this test process, started by the test environment.
 Session& Current();
-
-// Runs xdotool with these arguments on the session's display; its status.
 int Xdotool(const std::string& arguments);
+
+struct Child {
+  int pid = -1;
+  int stderrFd = -1;
+};
+// Runs a program; without DISPLAY in its environment when `withDisplay` is false.
+Child Spawn(const std::string& program, const std::vector<std::string>& arguments,
+            bool withDisplay = true, bool captureStderr = false);
+// Its exit status, or -1 when it died of a signal or had to be killed after
+// `milliseconds`.
+int WaitForExit(Child& child, int milliseconds);
+std::string ReadStderr(Child& child);
+std::string SelfPath();
 
 }  // namespace xtest

@@ -1,1 +1,27 @@
-// placeholder: filled in by the native layer work
+// The program's entry on Linux: what the C runtime's start-up does on Windows
+// before it calls WinMain.
+#include <string>
+
+#include "platform/native/native_signals.h"
+#include "platform/platform.h"
+
+namespace {
+
+// The command line as Windows hands it to WinMain: the arguments after the
+// program's name.
+std::string CommandLine(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  native::InstallCloseSignals();
+  std::string commandLine = CommandLine(argc, argv);
+  return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
+}

@@ -82,63 +82,105 @@ int FunctionKey(SDL_Keycode key) {
 int KeypadKey(SDL_Keycode key) {
   if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 0x61 + (key - SDLK_KP_1);
   switch (key) {
-    case SDLK_KP_0: return 0x60;          // VK_NUMPAD0
-    case SDLK_KP_MULTIPLY: return 0x6A;   // VK_MULTIPLY
-    case SDLK_KP_PLUS: return 0x6B;       // VK_ADD
-    case SDLK_KP_MINUS: return 0x6D;      // VK_SUBTRACT
-    case SDLK_KP_PERIOD: return 0x6E;     // VK_DECIMAL
-    case SDLK_KP_DIVIDE: return 0x6F;     // VK_DIVIDE
-    case SDLK_KP_ENTER: return 0x0D;      // VK_RETURN, as Windows reports it
-    default: return 0;
+    case SDLK_KP_0:
+      return 0x60;  // VK_NUMPAD0
+    case SDLK_KP_MULTIPLY:
+      return 0x6A;  // VK_MULTIPLY
+    case SDLK_KP_PLUS:
+      return 0x6B;  // VK_ADD
+    case SDLK_KP_MINUS:
+      return 0x6D;  // VK_SUBTRACT
+    case SDLK_KP_PERIOD:
+      return 0x6E;  // VK_DECIMAL
+    case SDLK_KP_DIVIDE:
+      return 0x6F;  // VK_DIVIDE
+    case SDLK_KP_ENTER:
+      return 0x0D;  // VK_RETURN, as Windows reports it
+    default:
+      return 0;
   }
 }
 
 // Punctuation has the US layout's VK_OEM_* codes.
 int PunctuationKey(SDL_Keycode key) {
   switch (key) {
-    case SDLK_SEMICOLON: return 0xBA;
-    case SDLK_EQUALS: return 0xBB;
-    case SDLK_COMMA: return 0xBC;
-    case SDLK_MINUS: return 0xBD;
-    case SDLK_PERIOD: return 0xBE;
-    case SDLK_SLASH: return 0xBF;
-    case SDLK_BACKQUOTE: return 0xC0;
-    case SDLK_LEFTBRACKET: return 0xDB;
-    case SDLK_BACKSLASH: return 0xDC;
-    case SDLK_RIGHTBRACKET: return 0xDD;
-    case SDLK_QUOTE: return 0xDE;
-    default: return 0;
+    case SDLK_SEMICOLON:
+      return 0xBA;
+    case SDLK_EQUALS:
+      return 0xBB;
+    case SDLK_COMMA:
+      return 0xBC;
+    case SDLK_MINUS:
+      return 0xBD;
+    case SDLK_PERIOD:
+      return 0xBE;
+    case SDLK_SLASH:
+      return 0xBF;
+    case SDLK_BACKQUOTE:
+      return 0xC0;
+    case SDLK_LEFTBRACKET:
+      return 0xDB;
+    case SDLK_BACKSLASH:
+      return 0xDC;
+    case SDLK_RIGHTBRACKET:
+      return 0xDD;
+    case SDLK_QUOTE:
+      return 0xDE;
+    default:
+      return 0;
   }
 }
 
 int EditingKey(SDL_Keycode key) {
   switch (key) {
-    case SDLK_BACKSPACE: return 0x08;
-    case SDLK_TAB: return 0x09;
-    case SDLK_RETURN: return 0x0D;
-    case SDLK_PAUSE: return 0x13;
-    case SDLK_CAPSLOCK: return 0x14;
-    case SDLK_ESCAPE: return 0x1B;
-    case SDLK_SPACE: return 0x20;
-    case SDLK_PAGEUP: return 0x21;
-    case SDLK_PAGEDOWN: return 0x22;
-    case SDLK_END: return 0x23;
-    case SDLK_HOME: return 0x24;
-    case SDLK_LEFT: return 0x25;
-    case SDLK_UP: return 0x26;
-    case SDLK_RIGHT: return 0x27;
-    case SDLK_DOWN: return 0x28;
-    case SDLK_PRINTSCREEN: return 0x2C;
-    case SDLK_INSERT: return 0x2D;
-    case SDLK_DELETE: return 0x2E;
+    case SDLK_BACKSPACE:
+      return 0x08;
+    case SDLK_TAB:
+      return 0x09;
+    case SDLK_RETURN:
+      return 0x0D;
+    case SDLK_PAUSE:
+      return 0x13;
+    case SDLK_CAPSLOCK:
+      return 0x14;
+    case SDLK_ESCAPE:
+      return 0x1B;
+    case SDLK_SPACE:
+      return 0x20;
+    case SDLK_PAGEUP:
+      return 0x21;
+    case SDLK_PAGEDOWN:
+      return 0x22;
+    case SDLK_END:
+      return 0x23;
+    case SDLK_HOME:
+      return 0x24;
+    case SDLK_LEFT:
+      return 0x25;
+    case SDLK_UP:
+      return 0x26;
+    case SDLK_RIGHT:
+      return 0x27;
+    case SDLK_DOWN:
+      return 0x28;
+    case SDLK_PRINTSCREEN:
+      return 0x2C;
+    case SDLK_INSERT:
+      return 0x2D;
+    case SDLK_DELETE:
+      return 0x2E;
     // Windows reports the generic modifier codes in WM_KEYDOWN.
     case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return 0x10;
+    case SDLK_RSHIFT:
+      return 0x10;
     case SDLK_LCTRL:
-    case SDLK_RCTRL: return 0x11;
+    case SDLK_RCTRL:
+      return 0x11;
     case SDLK_LALT:
-    case SDLK_RALT: return 0x12;
-    default: return 0;
+    case SDLK_RALT:
+      return 0x12;
+    default:
+      return 0;
   }
 }
 
@@ -166,8 +208,10 @@ bool TranslateKey(const SDL_KeyboardEvent& key, Event* out) {
   out->kind = key.type == SDL_KEYDOWN ? Event::kKeyDown : Event::kKeyUp;
   out->repeat = key.repeat != 0;
   out->alt = (key.keysym.mod & KMOD_ALT) != 0;
+  // SDL takes X focus changes with a delay, and names no window for a key
+  // typed meanwhile; such a key goes to the window that has the focus.
   out->owner = OwnerOf(key.windowID);
-  return out->owner != nullptr;
+  return true;
 }
 
 bool TranslateWindowEvent(const SDL_WindowEvent& window, Event* out) {
@@ -222,6 +266,26 @@ bool FindMode(int display, int width, int height, int bitsPerPixel, int refreshR
   return bestScore >= 0;
 }
 
+bool IsSet(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value && *value;
+}
+
+// Only drivers that put windows before a user: left to itself SDL falls back
+// to its offscreen driver, where the program would run unseen and unstoppable.
+// A driver the user names in SDL_VIDEODRIVER is taken as given.
+bool ChooseDrivers() {
+  if (IsSet("SDL_VIDEODRIVER")) return true;
+  const bool x11 = IsSet("DISPLAY");
+  const bool wayland = IsSet("WAYLAND_DISPLAY");
+  if (!x11 && !wayland) {
+    SDL_SetError("neither DISPLAY nor WAYLAND_DISPLAY is set");
+    return false;
+  }
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 && wayland ? "x11,wayland" : x11 ? "x11" : "wayland");
+  return true;
+}
+
 }  // namespace
 
 bool Open(const char* call) {
@@ -231,8 +295,11 @@ bool Open(const char* call) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // A fullscreen window that loses focus keeps its mode, as on Windows.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    Report(call, "cannot open the display");
+  if (!ChooseDrivers() || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    char reason[128] = "cannot open the display";
+    if (IsSet("DISPLAY"))
+      std::snprintf(reason, sizeof reason, "cannot open the display %s", std::getenv("DISPLAY"));
+    Report(call, reason);
     return false;
   }
   if (!state.exitHookInstalled) {
@@ -243,7 +310,9 @@ bool Open(const char* call) {
   return true;
 }
 
-bool IsOpen() { return Backend().open; }
+bool IsOpen() {
+  return Backend().open;
+}
 
 Surface* CreateSurface(const SurfaceParams& params, const char* call) {
   if (!Open(call)) return nullptr;
@@ -255,9 +324,9 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
   }
   if (!window) {
     char reason[160];
-    std::snprintf(reason, sizeof reason,
-                  "no GL visual with %d depth and %d stencil bits%s", params.pixels.depthBits,
-                  params.pixels.stencilBits, params.pixels.doubleBuffer ? ", double-buffered" : "");
+    std::snprintf(reason, sizeof reason, "no GL visual with %d depth and %d stencil bits%s",
+                  params.pixels.depthBits, params.pixels.stencilBits,
+                  params.pixels.doubleBuffer ? ", double-buffered" : "");
     Report(call, reason);
     return nullptr;
   }
@@ -282,15 +351,21 @@ void ShowSurface(Surface* surface, bool visible) {
   }
 }
 
-void MoveSurface(Surface* surface, int x, int y) { SDL_SetWindowPosition(surface->window, x, y); }
+void MoveSurface(Surface* surface, int x, int y) {
+  SDL_SetWindowPosition(surface->window, x, y);
+}
 
 void ResizeSurface(Surface* surface, int width, int height) {
   SDL_SetWindowSize(surface->window, width > 0 ? width : 1, height > 0 ? height : 1);
 }
 
-void RaiseSurface(Surface* surface) { SDL_RaiseWindow(surface->window); }
+void RaiseSurface(Surface* surface) {
+  SDL_RaiseWindow(surface->window);
+}
 
-void FocusSurface(Surface* surface) { SDL_SetWindowInputFocus(surface->window); }
+void FocusSurface(Surface* surface) {
+  SDL_SetWindowInputFocus(surface->window);
+}
 
 void SurfaceSize(Surface* surface, int* width, int* height) {
   SDL_GetWindowSize(surface->window, width, height);
@@ -347,19 +422,30 @@ Fullscreen EnterFullscreen(Surface* surface, int width, int height, int bitsPerP
                            int refreshRate) {
   SDL_Window* window = surface->window;
   const int display = SDL_GetWindowDisplayIndex(window);
+  SDL_Rect bounds;
+  if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0) return Fullscreen::kFailed;
   SDL_DisplayMode mode;
-  if (display >= 0 && FindMode(display, width, height, bitsPerPixel, refreshRate, &mode) &&
-      SDL_SetWindowDisplayMode(window, &mode) == 0 &&
+  const bool haveMode = FindMode(display, width, height, bitsPerPixel, refreshRate, &mode);
+  // Without a window manager nobody acts on the fullscreen state, so the
+  // window is first made to cover the display itself.
+  SDL_SetWindowPosition(window, bounds.x, bounds.y);
+  SDL_SetWindowSize(window, haveMode ? mode.w : bounds.w, haveMode ? mode.h : bounds.h);
+  if (haveMode && SDL_SetWindowDisplayMode(window, &mode) == 0 &&
       SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) {
     return Fullscreen::kMode;
   }
+  SDL_SetWindowSize(window, bounds.w, bounds.h);
   if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
     return Fullscreen::kDesktop;
   }
   return Fullscreen::kFailed;
 }
 
-void LeaveFullscreen(Surface* surface) { SDL_SetWindowFullscreen(surface->window, 0); }
+void LeaveFullscreen(Surface* surface, int x, int y, int width, int height) {
+  SDL_SetWindowFullscreen(surface->window, 0);
+  SDL_SetWindowPosition(surface->window, x, y);
+  ResizeSurface(surface, width, height);
+}
 
 void ShowCursor(bool visible) {
   if (Backend().open) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);

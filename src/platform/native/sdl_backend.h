@@ -41,8 +41,8 @@ struct SurfaceParams {
 struct Event {
   enum Kind { kKeyDown, kKeyUp, kCloseRequest, kMoved, kResized };
   Kind kind = kKeyDown;
-  void* owner = nullptr;
-  int virtualKey = 0;  // keys
+  void* owner = nullptr;  // null for a key the window system gave no window
+  int virtualKey = 0;     // keys
   bool repeat = false;
   bool alt = false;  // Alt held: Windows sends the WM_SYS* forms
   int x = 0;         // kMoved: client top-left; kResized: client size
@@ -79,7 +79,8 @@ enum class Fullscreen { kMode, kDesktop, kFailed };
 // X cannot switch depth at run time), else at the desktop's own size.
 Fullscreen EnterFullscreen(Surface* surface, int width, int height, int bitsPerPixel,
                            int refreshRate);
-void LeaveFullscreen(Surface* surface);
+// Back to the desktop mode, the window at this client position and size.
+void LeaveFullscreen(Surface* surface, int x, int y, int width, int height);
 
 void ShowCursor(bool visible);
 

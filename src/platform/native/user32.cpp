@@ -1,1 +1,464 @@
-// placeholder: filled in by the native layer work
+// user32 on the native layer: windows, messages, device contexts, display
+// modes and the cursor. The bookkeeping Windows does (classes, extra bytes,
+// the queue, the messages around create, show, move and destroy, default
+// processing) is wincore's, shared with the test fake; this file adds the
+// native surface behind each window and turns window-system events into
+// messages.
+#include <map>
+
+#include "platform/core/window_manager.h"
+#include "platform/native/native_fonts.h"
+#include "platform/native/native_report.h"
+#include "platform/native/native_signals.h"
+#include "platform/native/native_windows.h"
+#include "platform/native/sdl_backend.h"
+
+namespace {
+
+// What the native layer keeps beside wincore's record of a window.
+struct NativeWindow {
+  HDC hdc = nullptr;  // CS_OWNDC: one per window, for its whole life
+  backend::Surface* surface = nullptr;
+  int pixelFormat = 0;
+  bool fullscreen = false;
+  POINT windowedTopLeft{};  // where the window was before it went fullscreen
+  POINT windowedSize{};     // its client size then
+};
+
+struct State {
+  std::map<HWND, NativeWindow> windows;  // node-based: entries stay put while procedures run
+  uintptr_t nextDC = 0;
+  HWND foreground = nullptr;
+  HWND focus = nullptr;
+  int cursorCounter = 0;  // ShowCursor's display counter; hidden while < 0
+};
+
+State& User() {
+  static State state;
+  return state;
+}
+
+wincore::WindowManager& Windows() {
+  return wincore::WindowManager::Get();
+}
+
+bool Alive(HWND hwnd) {
+  return hwnd && Windows().Find(hwnd) != nullptr;
+}
+
+// The native record of a live window, made on first use: a window procedure
+// may ask for its DC while CreateWindowExA is still running.
+NativeWindow* Record(HWND hwnd) {
+  if (!Alive(hwnd)) return nullptr;
+  return &User().windows[hwnd];
+}
+
+void Forget(HWND hwnd) {
+  State& state = User();
+  auto it = state.windows.find(hwnd);
+  if (it != state.windows.end()) {
+    // The DC goes with its window, and with it whatever font was selected.
+    if (it->second.hdc) native::ForgetDeviceContext(it->second.hdc);
+    backend::DestroySurface(it->second.surface);
+    state.windows.erase(it);
+  }
+  if (state.foreground == hwnd) state.foreground = nullptr;
+  if (state.focus == hwnd) state.focus = nullptr;
+}
+
+// Records of windows wincore no longer has (a creation its procedure refused).
+void ForgetDeadWindows() {
+  for (auto it = User().windows.begin(); it != User().windows.end();) {
+    if (Alive(it->first)) {
+      ++it;
+    } else {
+      HWND dead = it->first;
+      ++it;
+      Forget(dead);
+    }
+  }
+}
+
+backend::SurfaceParams ParamsFor(HWND hwnd, const backend::PixelRequest& pixels) {
+  const wincore::Window* window = Windows().Find(hwnd);
+  backend::SurfaceParams params;
+  params.title = window->title.c_str();
+  params.x = window->clientRect.left;
+  params.y = window->clientRect.top;
+  params.width = window->clientRect.right - window->clientRect.left;
+  params.height = window->clientRect.bottom - window->clientRect.top;
+  params.borderless = (window->style & WS_POPUP) != 0;
+  params.resizable = (window->style & WS_THICKFRAME) != 0;
+  params.pixels = pixels;
+  params.owner = hwnd;
+  return params;
+}
+
+// On X11 the visual is fixed when the native window is made, so the surface
+// comes into being once the pixel format is known, or at the first show.
+bool MakeSurface(HWND hwnd, NativeWindow& record, const backend::PixelRequest& pixels,
+                 const char* call) {
+  backend::Surface* surface = backend::CreateSurface(ParamsFor(hwnd, pixels), call);
+  if (!surface) return false;
+  const bool shown = Windows().Find(hwnd)->visible;
+  backend::DestroySurface(record.surface);
+  record.surface = surface;
+  if (shown) backend::ShowSurface(surface, true);
+  return true;
+}
+
+// The window ChangeDisplaySettingsA makes fullscreen: the foreground one, or
+// else any shown window that has a surface.
+HWND FullscreenTarget() {
+  State& state = User();
+  auto usable = [](HWND hwnd, const NativeWindow& record) {
+    return record.surface && Alive(hwnd) && Windows().Find(hwnd)->visible;
+  };
+  auto it = state.windows.find(state.foreground);
+  if (it != state.windows.end() && usable(it->first, it->second)) return it->first;
+  for (const auto& [hwnd, record] : state.windows)
+    if (usable(hwnd, record)) return hwnd;
+  return nullptr;
+}
+
+LONG EnterFullscreen(const DEVMODEA& mode) {
+  const char* call = "ChangeDisplaySettingsA";
+  if (!backend::Open(call)) return DISP_CHANGE_FAILED;
+  int width = 0;
+  int height = 0;
+  backend::DisplaySize(&width, &height);
+  if (mode.dmFields & DM_PELSWIDTH) width = static_cast<int>(mode.dmPelsWidth);
+  if (mode.dmFields & DM_PELSHEIGHT) height = static_cast<int>(mode.dmPelsHeight);
+  const int bits = (mode.dmFields & DM_BITSPERPEL) ? static_cast<int>(mode.dmBitsPerPel) : 0;
+  const int hz =
+      (mode.dmFields & DM_DISPLAYFREQUENCY) ? static_cast<int>(mode.dmDisplayFrequency) : 0;
+
+  // SDL switches modes for a fullscreen window only.
+  HWND hwnd = FullscreenTarget();
+  if (!hwnd) {
+    native::Report(call, "no shown window to switch the display mode for");
+    return DISP_CHANGE_FAILED;
+  }
+  NativeWindow& record = User().windows[hwnd];
+  if (!record.fullscreen) {
+    const wincore::Window* window = Windows().Find(hwnd);
+    record.windowedTopLeft = POINT{window->rect.left, window->rect.top};
+    record.windowedSize = POINT{window->clientRect.right - window->clientRect.left,
+                                window->clientRect.bottom - window->clientRect.top};
+  }
+  if (backend::EnterFullscreen(record.surface, width, height, bits, hz) ==
+      backend::Fullscreen::kFailed) {
+    native::Report(call, "the display has no usable fullscreen mode");
+    return DISP_CHANGE_BADMODE;
+  }
+  record.fullscreen = true;
+  // The new size reaches the window through the queue, at the next
+  // PeekMessageA: heard now, it would be overridden by the caller setting up
+  // the size it asked for right after the switch.
+  return DISP_CHANGE_SUCCESSFUL;
+}
+
+HWND NextFullscreenWindow() {
+  for (const auto& [hwnd, record] : User().windows)
+    if (record.fullscreen && record.surface && Alive(hwnd)) return hwnd;
+  return nullptr;
+}
+
+// Back to the desktop mode, and each fullscreen window back where it was.
+// One window at a time: a procedure hearing its new size may destroy windows.
+void LeaveFullscreen() {
+  while (HWND hwnd = NextFullscreenWindow()) {
+    NativeWindow& record = User().windows[hwnd];
+    record.fullscreen = false;
+    Windows().Place(hwnd, &record.windowedTopLeft, &record.windowedSize);
+    // The procedure may have destroyed the window on hearing of it.
+    if (const wincore::Window* window = Windows().Find(hwnd)) {
+      const RECT& client = window->clientRect;
+      backend::LeaveFullscreen(record.surface, client.left, client.top, client.right - client.left,
+                               client.bottom - client.top);
+    }
+  }
+}
+
+// The window a close signal is meant for: the program's top-level window.
+HWND TopLevelWindow() {
+  State& state = User();
+  if (Alive(state.foreground)) return state.foreground;
+  for (const auto& entry : state.windows)
+    if (Alive(entry.first)) return entry.first;
+  return nullptr;
+}
+
+LPARAM KeyLParam(const backend::Event& event) {
+  DWORD bits = 1;  // repeat count
+  if (event.alt) bits |= 1u << 29;
+  if (event.repeat || event.kind == backend::Event::kKeyUp) bits |= 1u << 30;
+  if (event.kind == backend::Event::kKeyUp) bits |= 1u << 31;
+  return static_cast<LPARAM>(bits);
+}
+
+void PostKey(HWND hwnd, const backend::Event& event) {
+  // Alt and F10 give the system forms, as on Windows.
+  const bool system = event.alt || event.virtualKey == 0x79;
+  UINT message = event.kind == backend::Event::kKeyDown ? WM_KEYDOWN : WM_KEYUP;
+  if (system) message = event.kind == backend::Event::kKeyDown ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+  Windows().Post(hwnd, message, static_cast<WPARAM>(event.virtualKey), KeyLParam(event));
+}
+
+void Deliver(const backend::Event& event) {
+  HWND hwnd = static_cast<HWND>(event.owner);
+  const bool key = event.kind == backend::Event::kKeyDown || event.kind == backend::Event::kKeyUp;
+  if (!hwnd && key) hwnd = User().focus;
+  const wincore::Window* window = Windows().Find(hwnd);
+  if (!window) return;
+  switch (event.kind) {
+    case backend::Event::kKeyDown:
+    case backend::Event::kKeyUp:
+      PostKey(hwnd, event);
+      break;
+    case backend::Event::kCloseRequest:
+      // What the close button does on Windows.
+      Windows().Post(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+      break;
+    case backend::Event::kMoved: {
+      const RECT insets = wincore::FrameInsets(window->style, window->exStyle);
+      const POINT topLeft{event.x - insets.left, event.y - insets.top};
+      Windows().Place(hwnd, &topLeft, nullptr);
+      break;
+    }
+    case backend::Event::kResized: {
+      const POINT size{event.x, event.y};
+      Windows().Place(hwnd, nullptr, &size);
+      break;
+    }
+  }
+}
+
+void PumpWindowSystem() {
+  if (native::CloseSignalPending()) {
+    // Kept pending until there is a window to close.
+    if (HWND hwnd = TopLevelWindow()) {
+      native::ClearCloseSignal();
+      Windows().Post(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+  }
+  backend::ReadEvents();
+  backend::Event event;
+  while (backend::NextEvent(&event)) Deliver(event);
+}
+
+void ApplyCursor() {
+  backend::ShowCursor(User().cursorCounter >= 0);
+}
+
+}  // namespace
+
+namespace native {
+
+HWND WindowFromDC(HDC hdc) {
+  if (!hdc) return nullptr;
+  for (const auto& [hwnd, record] : User().windows)
+    if (record.hdc == hdc) return Alive(hwnd) ? hwnd : nullptr;
+  return nullptr;
+}
+
+backend::Surface* SurfaceOf(HWND hwnd) {
+  auto it = User().windows.find(hwnd);
+  return it == User().windows.end() || !Alive(hwnd) ? nullptr : it->second.surface;
+}
+
+int PixelFormatOf(HWND hwnd) {
+  auto it = User().windows.find(hwnd);
+  return it == User().windows.end() ? 0 : it->second.pixelFormat;
+}
+
+bool SetSurfaceFormat(HWND hwnd, int format, const backend::PixelRequest& pixels,
+                      const char* call) {
+  NativeWindow* record = Record(hwnd);
+  if (!record || !MakeSurface(hwnd, *record, pixels, call)) return false;
+  record->pixelFormat = format;
+  return true;
+}
+
+}  // namespace native
+
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
+  PumpWindowSystem();
+  return Windows().Peek(msg, hwnd, filterMin, filterMax, removeMsg);
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+  return Windows().Dispatch(msg);
+}
+
+BOOL WINAPI TranslateMessage(const MSG* msg) {
+  return Windows().Translate(msg);
+}
+
+BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return Windows().Post(hwnd, msg, wParam, lParam);
+}
+
+BOOL WINAPI GetClassInfoA(HINSTANCE /*instance*/, LPCSTR className, WNDCLASSA* wndClass) {
+  const wincore::WindowClass* found = Windows().FindClass(className);
+  if (!found || !wndClass) return FALSE;
+  *wndClass = found->info;
+  return TRUE;
+}
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
+  return wndClass ? Windows().RegisterClass(*wndClass) : 0;
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE /*instance*/) {
+  return Windows().UnregisterClass(className);
+}
+
+// The system's icons and cursors are never drawn by this layer; a distinct
+// non-null handle per resource is all the demo can observe.
+HICON WINAPI LoadIconA(HINSTANCE /*instance*/, LPCSTR iconName) {
+  return reinterpret_cast<HICON>(0x50000 + (reinterpret_cast<uintptr_t>(iconName) & 0xFFFF));
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE /*instance*/, LPCSTR cursorName) {
+  return reinterpret_cast<HCURSOR>(0x60000 + (reinterpret_cast<uintptr_t>(cursorName) & 0xFFFF));
+}
+
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL /*menu*/, DWORD exStyle) {
+  if (!rect) return FALSE;
+  const RECT insets = wincore::FrameInsets(style, exStyle);
+  rect->left -= insets.left;
+  rect->top -= insets.top;
+  rect->right += insets.right;
+  rect->bottom += insets.bottom;
+  return TRUE;
+}
+
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND /*parent*/, HMENU /*menu*/,
+                            HINSTANCE /*instance*/, LPVOID /*param*/) {
+  if (!backend::Open("CreateWindowExA")) return nullptr;
+  ApplyCursor();
+  HWND hwnd = Windows().CreateWindow(exStyle, className, windowName, style, x, y, width, height);
+  if (!hwnd) {
+    ForgetDeadWindows();
+    return nullptr;
+  }
+  Record(hwnd);
+  // wincore showed a WS_VISIBLE window already; it needs its surface too.
+  if ((style & WS_VISIBLE) && Alive(hwnd)) {
+    NativeWindow* record = Record(hwnd);
+    if (!record->surface && MakeSurface(hwnd, *record, {}, "CreateWindowExA"))
+      backend::ShowSurface(record->surface, true);
+  }
+  return hwnd;
+}
+
+BOOL WINAPI DestroyWindow(HWND hwnd) {
+  if (!Windows().DestroyWindow(hwnd)) return FALSE;
+  Forget(hwnd);
+  return TRUE;
+}
+
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
+  LONG_PTR previous = 0;
+  Windows().SetExtra(hwnd, index, value, &previous);
+  return previous;
+}
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) {
+  LONG_PTR value = 0;
+  Windows().GetExtra(hwnd, index, &value);
+  return value;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return Windows().DefaultProcessing(hwnd, msg, wParam, lParam);
+}
+
+HDC WINAPI GetDC(HWND hwnd) {
+  NativeWindow* record = Record(hwnd);
+  if (!record) return nullptr;
+  if (!record->hdc) record->hdc = reinterpret_cast<HDC>(0x20000 + ++User().nextDC);
+  return record->hdc;
+}
+
+int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
+  // A window's own DC stays with it; releasing it only checks the pair.
+  return hdc && native::WindowFromDC(hdc) == hwnd ? 1 : 0;
+}
+
+int WINAPI GetSystemMetrics(int index) {
+  if (index != SM_CXSCREEN && index != SM_CYSCREEN) return 0;
+  int width = 0;
+  int height = 0;
+  if (!backend::Open("GetSystemMetrics") || !backend::DisplaySize(&width, &height)) return 0;
+  return index == SM_CXSCREEN ? width : height;
+}
+
+BOOL WINAPI SetWindowPos(HWND hwnd, HWND /*insertAfter*/, int x, int y, int cx, int cy,
+                         UINT flags) {
+  const wincore::Window* window = Windows().Find(hwnd);
+  if (!window) return FALSE;
+  const RECT insets = wincore::FrameInsets(window->style, window->exStyle);
+  const POINT topLeft{x, y};
+  const POINT clientSize{cx - insets.left - insets.right, cy - insets.top - insets.bottom};
+  Windows().Place(hwnd, (flags & SWP_NOMOVE) ? nullptr : &topLeft,
+                  (flags & SWP_NOSIZE) ? nullptr : &clientSize);
+  // The procedure may have destroyed the window while hearing of it.
+  window = Windows().Find(hwnd);
+  backend::Surface* surface = native::SurfaceOf(hwnd);
+  if (window && surface) {
+    const RECT& client = window->clientRect;
+    if (!(flags & SWP_NOMOVE)) backend::MoveSurface(surface, client.left, client.top);
+    if (!(flags & SWP_NOSIZE))
+      backend::ResizeSurface(surface, client.right - client.left, client.bottom - client.top);
+  }
+  if ((flags & SWP_SHOWWINDOW) && window) ShowWindow(hwnd, SW_SHOW);
+  return window != nullptr;
+}
+
+BOOL WINAPI ShowWindow(HWND hwnd, int command) {
+  NativeWindow* record = Record(hwnd);
+  if (!record) return FALSE;
+  const bool visible = command != SW_HIDE;
+  // A window shown before it has a pixel format gets a default visual.
+  if (visible && !record->surface) MakeSurface(hwnd, *record, {}, "ShowWindow");
+  const bool wasVisible = Windows().Show(hwnd, visible);
+  if (backend::Surface* surface = native::SurfaceOf(hwnd)) backend::ShowSurface(surface, visible);
+  return wasVisible ? TRUE : FALSE;
+}
+
+BOOL WINAPI SetForegroundWindow(HWND hwnd) {
+  if (!Alive(hwnd)) return FALSE;
+  User().foreground = hwnd;
+  if (backend::Surface* surface = native::SurfaceOf(hwnd)) backend::RaiseSurface(surface);
+  return TRUE;
+}
+
+HWND WINAPI SetFocus(HWND hwnd) {
+  State& state = User();
+  HWND previous = Alive(state.focus) ? state.focus : nullptr;
+  if (!hwnd) {
+    state.focus = nullptr;
+    return previous;
+  }
+  if (!Alive(hwnd)) return nullptr;
+  state.focus = hwnd;
+  if (backend::Surface* surface = native::SurfaceOf(hwnd)) backend::FocusSurface(surface);
+  return previous;
+}
+
+LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD /*flags*/) {
+  if (!mode) {
+    LeaveFullscreen();
+    return DISP_CHANGE_SUCCESSFUL;
+  }
+  return EnterFullscreen(*mode);
+}
+
+int WINAPI ShowCursor(BOOL show) {
+  const int counter = User().cursorCounter += show ? 1 : -1;
+  ApplyCursor();
+  return counter;
+}

@@ -1,1 +1,60 @@
-// placeholder: filled in by the native layer work
+// WGL on the native layer, rendering contexts. (The font calls are in
+// wgl_fonts.cpp.)
+#include <map>
+
+#include "platform/native/native_windows.h"
+#include "platform/native/sdl_backend.h"
+
+namespace {
+
+struct State {
+  std::map<HGLRC, backend::GlContext*> contexts;
+  uintptr_t nextHandle = 0;
+};
+
+State& Wgl() {
+  static State state;
+  return state;
+}
+
+backend::GlContext* Find(HGLRC hglrc) {
+  auto it = Wgl().contexts.find(hglrc);
+  return it == Wgl().contexts.end() ? nullptr : it->second;
+}
+
+}  // namespace
+
+HGLRC WINAPI wglCreateContext(HDC hdc) {
+  // Windows needs the pixel format first; the surface comes with it.
+  HWND hwnd = native::WindowFromDC(hdc);
+  backend::Surface* surface = native::SurfaceOf(hwnd);
+  if (!surface || native::PixelFormatOf(hwnd) == 0) return nullptr;
+  backend::GlContext* context = backend::CreateContext(surface, "wglCreateContext");
+  if (!context) return nullptr;
+  HGLRC hglrc = reinterpret_cast<HGLRC>(0x30000 + ++Wgl().nextHandle);
+  Wgl().contexts[hglrc] = context;
+  return hglrc;
+}
+
+BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC hglrc) {
+  if (!hglrc) return backend::MakeCurrent(nullptr, nullptr) ? TRUE : FALSE;
+  backend::GlContext* context = Find(hglrc);
+  backend::Surface* surface = native::SurfaceOf(native::WindowFromDC(hdc));
+  if (!context || !surface) return FALSE;
+  return backend::MakeCurrent(surface, context) ? TRUE : FALSE;
+}
+
+BOOL WINAPI wglDeleteContext(HGLRC hglrc) {
+  auto it = Wgl().contexts.find(hglrc);
+  if (it == Wgl().contexts.end()) return FALSE;
+  // Works after the window is gone too: a context outlives its window.
+  backend::DeleteContext(it->second);
+  Wgl().contexts.erase(it);
+  return TRUE;
+}
+
+HGLRC WINAPI wglGetCurrentContext(void) {
+  for (const auto& [hglrc, context] : Wgl().contexts)
+    if (backend::IsCurrent(context)) return hglrc;
+  return nullptr;
+}
