@@ -5,6 +5,11 @@
 #include <signal.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "x_session.h"
@@ -14,7 +19,7 @@ namespace {
 class Program : public ::testing::Test {
  protected:
   void SetUp() override {
-    child = xtest::Spawn(PLUMO_PROGRAM, {});
+    child = xtest::Spawn(PLUMO_PROGRAM, {}, true, /*captureStderr=*/true);
     ASSERT_GT(child.pid, 0);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < deadline) {
@@ -64,8 +69,45 @@ TEST_P(ProgramSignal, EndsItLikeClosingTheWindow) {
   ExpectCleanEnd();
 }
 
+TEST_F(Program, LosingTheDisplayEndsItWithAMessage) {
+  xtest::Current().Stop();
+  EXPECT_EQ(xtest::WaitForExit(child, 10000), 1) << "hung or crashed";
+  EXPECT_EQ(xtest::ReadStderr(child), "plumo: the connection to the display was lost\n");
+}
+
+// A fontconfig that knows no fonts at all, for the program started next.
+class ProgramWithoutFonts : public Program {
+ protected:
+  void SetUp() override {
+    config = ::testing::TempDir() + "plumo-no-fonts.conf";
+    std::ofstream(config) << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
+                          << "<fontconfig><cachedir>" << ::testing::TempDir()
+                          << "plumo-no-fonts-cache</cachedir></fontconfig>\n";
+    setenv("FONTCONFIG_FILE", config.c_str(), 1);
+    Program::SetUp();
+    unsetenv("FONTCONFIG_FILE");
+  }
+  void TearDown() override {
+    Program::TearDown();
+    std::remove(config.c_str());
+  }
+  std::string config;
+};
+
+TEST_F(ProgramWithoutFonts, RunsWithoutCaptionsAndSaysSoOnce) {
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  ASSERT_EQ(xtest::Xdotool("key Escape"), 0);
+  ExpectCleanEnd();
+  EXPECT_EQ(xtest::ReadStderr(child),
+            "plumo: CreateFontA: no font matches \"Arial\": fontconfig knows no fonts\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Layer, ProgramSignal,
                          ::testing::Values(SignalCase{SIGINT, 1}, SignalCase{SIGTERM, 1},
-                                           SignalCase{SIGHUP, 1}, SignalCase{SIGTERM, 2}));
+                                           SignalCase{SIGHUP, 1}, SignalCase{SIGTERM, 2}),
+                         [](const auto& param) {
+                           return std::string(sigabbrev_np(param.param.signal)) + "_x" +
+                                  std::to_string(param.param.times);
+                         });
 
 }  // namespace

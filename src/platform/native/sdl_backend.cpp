@@ -2,9 +2,12 @@
 #include "platform/native/sdl_backend.h"
 
 #include <SDL.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace backend {
 
@@ -42,6 +45,17 @@ void CloseAtExit() {
   if (!Backend().open) return;
   Backend().open = false;
   SDL_Quit();
+}
+
+// Xlib's own handler for a lost server calls exit(), whose handlers would then
+// wait forever on the dead connection. With the display gone there is no mode
+// left to restore: say so and end at once.
+int DisplayLost(Display*) {
+  const char message[] = "plumo: the connection to the display was lost\n";
+  if (write(STDERR_FILENO, message, sizeof message - 1) < 0) {
+    // Nothing more can be said.
+  }
+  _exit(1);
 }
 
 // Channel sizes are minima for GLX, so a 16-bit request still finds a 24-bit
@@ -302,6 +316,7 @@ bool Open(const char* call) {
     Report(call, reason);
     return false;
   }
+  if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) XSetIOErrorHandler(DisplayLost);
   if (!state.exitHookInstalled) {
     std::atexit(CloseAtExit);
     state.exitHookInstalled = true;
