@@ -28,6 +28,7 @@ const char kSurfaceKey[] = "plumo.surface";
 struct State {
   bool open = false;
   bool exitHookInstalled = false;
+  bool glLibraryHeld = false;  // our own reference on SDL's GL library
 };
 
 State& Backend() {
@@ -44,6 +45,8 @@ void Report(const char* call, const char* reason) {
 void CloseAtExit() {
   if (!Backend().open) return;
   Backend().open = false;
+  if (Backend().glLibraryHeld) SDL_GL_UnloadLibrary();
+  Backend().glLibraryHeld = false;
   SDL_Quit();
 }
 
@@ -345,6 +348,12 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
     Report(call, reason);
     return nullptr;
   }
+  // SDL unloads its GL library with the last GL window, and from then on
+  // SDL_GL_DeleteContext does nothing: a context deleted after its window (as
+  // the demo does, and as Windows allows) would never be destroyed and its
+  // display lists and compiled shaders would leak. The window has just loaded
+  // the library, so this only takes a reference, released at exit.
+  if (!Backend().glLibraryHeld) Backend().glLibraryHeld = SDL_GL_LoadLibrary(nullptr) == 0;
   auto* surface = new Surface{window, pixels, params.owner};
   SDL_SetWindowData(window, kSurfaceKey, surface);
   return surface;
