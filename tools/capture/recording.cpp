@@ -1,0 +1,150 @@
+#include "recording.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "window/gl_window.h"
+
+namespace capture {
+
+Recording::Recording(const Options& optionsArg, std::vector<std::unique_ptr<Sink>> sinksArg,
+                     bool terminal)
+    : options(optionsArg),
+      sinks(std::move(sinksArg)),
+      clock(optionsArg.fps),
+      progress(optionsArg.progress || terminal, terminal, optionsArg.first + optionsArg.frames) {}
+
+void Recording::Fail(const std::string& message) {
+  if (error.empty()) error = message;
+  EndDemo();
+}
+
+void Recording::EndDemo() {
+  if (ended) return;
+  ended = true;
+  GlWindow* window = GetCurrentWindow();
+  if (window && window->hwnd) PostMessageA(window->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+bool Recording::ReadBack(Image* out) {
+  GlWindow* window = GetCurrentWindow();
+  if (!window || window->GetWidth() <= 0 || window->GetHeight() <= 0) return false;
+  if (!bitsKnown) {
+    glGetIntegerv(GL_RED_BITS, &bits.red);
+    glGetIntegerv(GL_GREEN_BITS, &bits.green);
+    glGetIntegerv(GL_BLUE_BITS, &bits.blue);
+    glGetIntegerv(GL_DEPTH_BITS, &bits.depth);
+    bitsKnown = true;
+  }
+  const int width = window->GetWidth();
+  const int height = window->GetHeight();
+  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 3);
+  // Save, set, restore: the demo's own read buffer and pixel-store state are
+  // left as they were. The frame is in the back buffer until the swap; a
+  // single-buffered surface (an EGL pbuffer may be one) has only the front.
+  // An error the demo left pending is not the read-back's.
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  GLboolean doubleBuffered = GL_FALSE;
+  glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+  GLint readBuffer = GL_BACK;
+  glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+  GLint alignment = 4;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+  glReadBuffer(doubleBuffered ? GL_BACK : GL_FRONT);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+  glReadBuffer(static_cast<GLenum>(readBuffer));
+  if (glGetError() != GL_NO_ERROR) return false;
+
+  out->width = width;
+  out->height = height;
+  out->rgb.resize(bottomUp.size());
+  const size_t row = static_cast<size_t>(width) * 3;
+  for (int y = 0; y < height; ++y)
+    std::copy_n(&bottomUp[static_cast<size_t>(height - 1 - y) * row], row, &out->rgb[y * row]);
+  return true;
+}
+
+void Recording::BeforePresent() {
+  int64_t frame = 0;
+  if (clock.Present(&frame) != FrameClock::Swap::kFrame) return;
+  if (ended) {
+    // Frames presented between Escape and the window closing (one: the demo
+    // handles a message a pass) are not the recording's. Should Escape not
+    // close the window, the close request a window manager sends will.
+    if (++framesSinceEnd == kCloseAfter) {
+      GlWindow* window = GetCurrentWindow();
+      if (window && window->hwnd) PostMessageA(window->hwnd, WM_CLOSE, 0, 0);
+    }
+    return;
+  }
+  if (clock.OutOfStep()) {
+    Fail("the demo read its clock other than once in a frame; the frame clock no longer fits it");
+    return;
+  }
+  const int64_t end = options.first + options.frames;
+  if (frame >= options.first) {
+    if (!ReadBack(&image)) {
+      Fail("cannot read back frame " + std::to_string(frame));
+      return;
+    }
+    for (const std::unique_ptr<Sink>& sink : sinks) {
+      std::string sinkError;
+      if (!sink->Take(frame, frame - options.first, image, bits, &sinkError)) {
+        Fail(sinkError);
+        return;
+      }
+    }
+    ++written;
+  }
+  progress.Update(frame + 1);
+  if (frame + 1 >= end) EndDemo();
+}
+
+int Recording::Finish(int status, OutputLedger* ledger) {
+  if (error.empty() && written < options.frames) {
+    if (!bitsKnown && status != 0) {
+      error = "the demo could not open its window (see above)";
+    } else {
+      error = "the demo ended after " + std::to_string(written) + " of " +
+              std::to_string(options.frames) + " frames";
+    }
+  }
+  if (error.empty()) {
+    for (const std::unique_ptr<Sink>& sink : sinks) {
+      std::string sinkError;
+      if (!sink->Finish(ledger, &sinkError)) {
+        error = sinkError;
+        break;
+      }
+    }
+  }
+  if (error.empty()) {
+    // Which surface the pixels came from: the checks of a recording depend on it.
+    progress.Finish(options.first + options.frames,
+                    "  surface R" + std::to_string(bits.red) + " G" + std::to_string(bits.green) +
+                        " B" + std::to_string(bits.blue) + ", depth " + std::to_string(bits.depth));
+    return 0;
+  }
+  progress.Finish(clock.FramesPresented(), std::string());
+
+  for (const std::unique_ptr<Sink>& sink : sinks) sink->Abandon();
+  std::vector<std::string> left;
+  const int removed = ledger->RemoveAll(&left);
+  std::string outcome;
+  if (!left.empty()) {
+    outcome = "; could not remove " + std::to_string(left.size()) + " files it wrote, first " +
+              left.front();
+  } else if (removed > 0) {
+    outcome = "; removed the " + std::to_string(removed) + " files it had written";
+  } else {
+    outcome = "; nothing written";
+  }
+  std::fprintf(stderr, "plumo-capture: %s%s\n", error.c_str(), outcome.c_str());
+  return 1;
+}
+
+}  // namespace capture
