@@ -397,6 +397,9 @@ static_assert(sizeof(LARGE_INTEGER) == 8, "LARGE_INTEGER layout");
 #define WGL_FONT_LINES 0
 #define WGL_FONT_POLYGONS 1
 
+// C linkage, as the SDK declares them.
+extern "C" {
+
 // kernel32
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count);
@@ -459,5 +462,7 @@ BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBas
 // The program's entry point, defined by the demo and called by the platform.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine,
                    int showCommand);
+
+}  // extern "C"
 
 #endif

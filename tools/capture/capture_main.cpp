@@ -28,35 +28,33 @@ bool IsSet(const char* variable) {
 
 }  // namespace
 
-// The wrapped names are the C++ names the demo's objects refer to: the
-// platform header declares the Win32 calls with C++ linkage.
 extern "C" {
 
-BOOL __real__Z25QueryPerformanceFrequencyP14_LARGE_INTEGER(LARGE_INTEGER* frequency);
-BOOL __real__Z23QueryPerformanceCounterP14_LARGE_INTEGER(LARGE_INTEGER* count);
-void __real__Z5Sleepj(DWORD milliseconds);
-BOOL __real__Z11SwapBuffersP5HDC__(HDC hdc);
+BOOL __real_QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+BOOL __real_QueryPerformanceCounter(LARGE_INTEGER* count);
+void __real_Sleep(DWORD milliseconds);
+BOOL __real_SwapBuffers(HDC hdc);
 
-BOOL __wrap__Z25QueryPerformanceFrequencyP14_LARGE_INTEGER(LARGE_INTEGER* frequency) {
-  if (!recording) return __real__Z25QueryPerformanceFrequencyP14_LARGE_INTEGER(frequency);
+BOOL __wrap_QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+  if (!recording) return __real_QueryPerformanceFrequency(frequency);
   frequency->QuadPart = recording->Frequency();
   return TRUE;
 }
 
-BOOL __wrap__Z23QueryPerformanceCounterP14_LARGE_INTEGER(LARGE_INTEGER* count) {
-  if (!recording) return __real__Z23QueryPerformanceCounterP14_LARGE_INTEGER(count);
+BOOL __wrap_QueryPerformanceCounter(LARGE_INTEGER* count) {
+  if (!recording) return __real_QueryPerformanceCounter(count);
   count->QuadPart = recording->Counter();
   return TRUE;
 }
 
 // The loop's Sleep(1) paces a live demo; a recording runs as fast as it can.
-void __wrap__Z5Sleepj(DWORD milliseconds) {
-  if (!recording) __real__Z5Sleepj(milliseconds);
+void __wrap_Sleep(DWORD milliseconds) {
+  if (!recording) __real_Sleep(milliseconds);
 }
 
-BOOL __wrap__Z11SwapBuffersP5HDC__(HDC hdc) {
+BOOL __wrap_SwapBuffers(HDC hdc) {
   if (recording) recording->BeforePresent();
-  return __real__Z11SwapBuffersP5HDC__(hdc);
+  return __real_SwapBuffers(hdc);
 }
 
 }  // extern "C"

@@ -271,8 +271,14 @@ bool FindMode(int display, int width, int height, int bitsPerPixel, int refreshR
   for (int i = 0; i < count; ++i) {
     SDL_DisplayMode mode;
     if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
-    if (mode.w != width || mode.h != height) continue;
-    int score = 0;
+    // Drivers without real modes (offscreen) offer 0x0: any size, second to an exact one.
+    const bool anySize = mode.w == 0 && mode.h == 0;
+    if (!anySize && (mode.w != width || mode.h != height)) continue;
+    if (anySize) {
+      mode.w = width;
+      mode.h = height;
+    }
+    int score = anySize ? 0 : 4;
     if (bitsPerPixel && static_cast<int>(SDL_BITSPERPIXEL(mode.format)) == bitsPerPixel) score += 2;
     if (refreshRate && mode.refresh_rate == refreshRate) score += 1;
     if (score > bestScore) {
