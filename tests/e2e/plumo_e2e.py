@@ -4,7 +4,7 @@
 The same observations serve both builds:
 
     plumo_e2e.py --case window --wine build/debug/windows/plumo.exe
-    plumo_e2e.py --case picture build/release/plumo
+    plumo_e2e.py --case picture build/release/src/platform/native/plumo
 
 Every case starts its own Xvfb (the display number is chosen by the server
 through -displayfd) and stops it afterwards. With --wine the program runs in a
@@ -24,452 +24,31 @@ Cases:
                 Escape with status 0
 
 Needs Python 3 (standard library only), Xvfb, xdotool, xrandr and ImageMagick's
-`import`. Exits 0 when every check of the case holds.
+`import`. Exits 0 when every check of the case holds. The services live in
+e2e_services.py, the scene's numbers and the picture analysis in
+e2e_picture.py.
 """
 
 import argparse
-import collections
 import contextlib
-import fcntl
 import math
 import os
-import re
 import shutil
-import signal
-import subprocess
 import sys
 import time
 
-WIDTH, HEIGHT = 640, 480
-TITLE = "Plumo"
-
-# ----------------------------------------------------------------------------
-# What the scene draws, in its own numbers.
-
-EYE = (10.0, 10.0, 10.0)
-CENTER = (15.0, 15.0, 0.0)
-UP = (0.0, 1.0, 0.0)
-FOV_DEGREES = 45.0
-GRID_CELLS = 20
-MAX_LIFT = 1.0  # every corner is lifted by a sine or cosine
-RED = 0.2
-GREEN_AMPLITUDE = 0.3
-BLUE_PER_COLUMN = 0.025
-CAPTION_X = 0.35 * WIDTH  # raster position -0.3 in normalised coordinates
-CAPTION_BASELINE_ROW = HEIGHT // 2  # 240 px above the bottom edge
-FONT_PIXELS = 48
-SLOT_SECONDS = 2.0
-CAPTION_SLOTS = 12
-CYCLE_SECONDS = SLOT_SECONDS * CAPTION_SLOTS
-
-# A 16-bit screen keeps 5 bits of red and blue and 6 of green.
-RED_BITS, GREEN_BITS, BLUE_BITS = 5, 6, 5
-LEVEL_SLACK = 4  # 8-bit levels either side of a quantised value
-WHITE_LEVEL = 250
+from e2e_picture import (BLUE_BITS, BLUE_PER_COLUMN, CAPTION_BASELINE_ROW, CAPTION_SLOTS,
+                         CAPTION_X, CYCLE_SECONDS, FONT_PIXELS, GREEN_AMPLITUDE, GREEN_BITS,
+                         GRID_CELLS, HEIGHT, LEVEL_SLACK, RED, RED_BITS, SLOT_SECONDS, TITLE,
+                         WIDTH, Camera, GridColours, Shot, blue_along_x, column_agreement,
+                         green_range, mask_difference, quantised)
+from e2e_services import CheckFailed, Display, Program, Report, WinePrefix, Xvfb, base_env
 
 ESCAPE_DEADLINE = 2.0
 # The shown frame trails the scene clock by up to one frame and a swap, which
 # on a busy machine under Wine can take a few tenths of a second.
 FRAME_LAG = 0.3
-
-
-class CheckFailed(Exception):
-    pass
-
-
-class Report:
-    """Collects observations and failed checks of one case."""
-
-    def __init__(self, case):
-        self.case = case
-        self.failures = []
-
-    def note(self, text):
-        print(f"[{self.case}] {text}", flush=True)
-
-    def check(self, condition, text):
-        if condition:
-            self.note(f"ok: {text}")
-        else:
-            self.failures.append(text)
-            self.note(f"FAILED: {text}")
-        return condition
-
-    def require(self, condition, text):
-        if not self.check(condition, text):
-            raise CheckFailed(text)
-
-
-# ----------------------------------------------------------------------------
-# Services: the X server, the Wine prefix, the program.
-
-
-class Xvfb:
-    """A private X server on a display number it picks itself."""
-
-    def __init__(self, screen, log_path):
-        self.screen = screen
-        self.log_path = log_path
-        self.process = None
-        self.display = None
-
-    def __enter__(self):
-        read_end, write_end = os.pipe()
-        with open(self.log_path, "wb") as log:
-            self.process = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
-                 "-nolisten", "tcp", "-noreset"],
-                stdout=log, stderr=log, pass_fds=(write_end,), start_new_session=True)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 30
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n") and time.monotonic() < deadline:
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip().isdigit():
-            self.__exit__(None, None, None)
-            raise RuntimeError(f"Xvfb did not report a display (see {self.log_path})")
-        self.display = ":" + number.strip().decode()
-        return self
-
-    def __exit__(self, *exc):
-        if self.process and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-
-
-class WinePrefix:
-    """A Wine prefix inside the build tree, initialised once and then reused."""
-
-    READY = ".plumo-e2e-ready"
-
-    def __init__(self, path):
-        self.path = os.path.abspath(path)
-
-    def env(self, display):
-        env = base_env(display)
-        env.update(WINEPREFIX=self.path, WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=")  # no Mono or Gecko prompts
-        return env
-
-    @contextlib.contextmanager
-    def locked(self):
-        # One case at a time per prefix, whatever runs the cases.
-        os.makedirs(os.path.dirname(self.path), exist_ok=True)
-        with open(self.path + ".lock", "w") as lock:
-            fcntl.flock(lock, fcntl.LOCK_EX)
-            yield
-
-    def ensure_ready(self, display, report):
-        if os.path.exists(os.path.join(self.path, self.READY)):
-            return
-        report.note(f"initialising the Wine prefix {self.path}")
-        started = time.monotonic()
-        env = self.env(display)
-        run(["wineboot", "--init"], env, timeout=300)
-        # There is no window manager on Xvfb: windows must not wait for one
-        # (Wine otherwise waits 2 s for a withdrawn state nobody sets).
-        run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
-             "/d", "N", "/f"], env, timeout=120)
-        self.stop(display)
-        with open(os.path.join(self.path, self.READY), "w") as stamp:
-            stamp.write("initialised\n")
-        report.note(f"prefix ready in {time.monotonic() - started:.1f} s")
-
-    def stop(self, display):
-        subprocess.run(["wineserver", "-k"], env=self.env(display),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-        subprocess.run(["wineserver", "-w"], env=self.env(display),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-
-
-def base_env(display):
-    env = dict(os.environ)
-    env["DISPLAY"] = display
-    env.pop("WAYLAND_DISPLAY", None)
-    return env
-
-
-def run(command, env, timeout):
-    result = subprocess.run(command, env=env, stdout=subprocess.PIPE,
-                            stderr=subprocess.STDOUT, timeout=timeout)
-    if result.returncode != 0:
-        raise RuntimeError(f"{' '.join(command)} failed: "
-                           f"{result.stdout.decode(errors='replace')[-2000:]}")
-    return result.stdout.decode(errors="replace")
-
-
-class Program:
-    """The program under test, started on the case's display."""
-
-    def __init__(self, command, env, log_path):
-        self.log_path = log_path
-        self.log = open(log_path, "wb")
-        self.process = subprocess.Popen(command, env=env, stdout=self.log,
-                                        stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
-                                        start_new_session=True)
-        self.started = time.monotonic()
-
-    def running(self):
-        return self.process.poll() is None
-
-    def wait(self, timeout):
-        """Exit status, or None if still running after `timeout` seconds."""
-        deadline = time.monotonic() + timeout
-        while self.process.poll() is None and time.monotonic() < deadline:
-            time.sleep(0.01)
-        return self.process.poll()
-
-    def stop(self):
-        if self.running():
-            os.killpg(self.process.pid, signal.SIGKILL)
-            self.process.wait()
-        self.log.close()
-
-
-# ----------------------------------------------------------------------------
-# The X side: windows, keys, screenshots.
-
-
-class Display:
-    def __init__(self, name):
-        self.env = base_env(name)
-
-    def xdotool(self, *args):
-        result = subprocess.run(["xdotool", *args], env=self.env, stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE, timeout=30)
-        return result.stdout.decode(errors="replace")
-
-    def windows(self, title, visible=True):
-        args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", f"^{title}$"]
-        return self.xdotool(*args).split()
-
-    def wait_for_window(self, program, title, timeout):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline and program.running():
-            found = self.windows(title)
-            if found:
-                return found[0]
-            time.sleep(0.1)
-        return None
-
-    def geometry(self, window):
-        text = self.xdotool("getwindowgeometry", window)
-        position = re.search(r"Position:\s*(-?\d+),(-?\d+)", text)
-        size = re.search(r"Geometry:\s*(\d+)x(\d+)", text)
-        if not position or not size:
-            return None
-        return (int(position.group(1)), int(position.group(2)),
-                int(size.group(1)), int(size.group(2)))
-
-    def press_escape(self, window):
-        # Focus, then a key through XTEST: as a person at the keyboard.
-        self.xdotool("windowfocus", window)
-        self.xdotool("key", "Escape")
-
-    def screen_size(self):
-        text = subprocess.run(["xrandr", "--current"], env=self.env, stdout=subprocess.PIPE,
-                              stderr=subprocess.DEVNULL, timeout=30).stdout.decode()
-        found = re.search(r"current (\d+) x (\d+)", text)
-        return (int(found.group(1)), int(found.group(2))) if found else None
-
-    def grab(self, path):
-        """Screenshot of the root window as raw 8-bit RGB: (data, start, end)."""
-        start = time.monotonic()
-        subprocess.run(["import", "-window", "root", "-depth", "8", f"rgb:{path}"],
-                       env=self.env, check=True, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=30)
-        end = time.monotonic()
-        with open(path, "rb") as shot:
-            data = shot.read()
-        if len(data) != WIDTH * HEIGHT * 3:
-            raise RuntimeError(f"screenshot of {len(data)} bytes, expected {WIDTH}x{HEIGHT} RGB")
-        return data, start, end
-
-
-# ----------------------------------------------------------------------------
-# Pictures.
-
-_WHITE = bytes(1 if level >= WHITE_LEVEL else 0 for level in range(256))
-
-
-class Shot:
-    """One screenshot: when it was taken and its white (caption) pixels."""
-
-    def __init__(self, index, path, data, start, end):
-        self.index = index
-        self.path = path
-        self.start = start
-        self.end = end
-        red, green, blue = data[0::3], data[1::3], data[2::3]
-        # One byte per pixel, 1 where all three channels are white.
-        self.mask = (int.from_bytes(red.translate(_WHITE), "big")
-                     & int.from_bytes(green.translate(_WHITE), "big")
-                     & int.from_bytes(blue.translate(_WHITE), "big"))
-        self.white = self.mask.bit_count()
-
-    def white_pixels(self):
-        flags = self.mask.to_bytes(WIDTH * HEIGHT, "big")
-        return [(m.start() % WIDTH, m.start() // WIDTH) for m in re.finditer(b"\x01", flags)]
-
-    def pixels(self):
-        with open(self.path, "rb") as shot:
-            data = shot.read()
-        return data
-
-
-def mask_difference(a, b):
-    """Share of the caption pixels of either mask that the other lacks."""
-    union = (a.mask | b.mask).bit_count()
-    return (a.mask ^ b.mask).bit_count() / union if union else 0.0
-
-
-def quantised(value, bits):
-    """The 8-bit level a colour component shows on the 16-bit screen."""
-    top = (1 << bits) - 1
-    level = round(min(max(value, 0.0), 1.0) * top)
-    return level * 255.0 / top
-
-
-class Camera:
-    """gluPerspective and gluLookAt with the scene's numbers, and their inverse."""
-
-    def __init__(self):
-        def normal(v):
-            length = math.sqrt(sum(c * c for c in v))
-            return [c / length for c in v]
-
-        def cross(a, b):
-            return [a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
-                    a[0] * b[1] - a[1] * b[0]]
-
-        self.forward = normal([c - e for c, e in zip(CENTER, EYE)])
-        self.side = normal(cross(self.forward, UP))
-        self.up = cross(self.side, self.forward)
-        self.tan_half = math.tan(math.radians(FOV_DEGREES) / 2)
-        self.aspect = WIDTH / HEIGHT
-
-    def project(self, point):
-        """Screen position (x right, y down, pixels) of a world point."""
-        d = [p - e for p, e in zip(point, EYE)]
-        along = sum(a * b for a, b in zip(d, self.forward))
-        x = sum(a * b for a, b in zip(d, self.side)) / (along * self.tan_half * self.aspect)
-        y = sum(a * b for a, b in zip(d, self.up)) / (along * self.tan_half)
-        return (x + 1) * WIDTH / 2, HEIGHT - (y + 1) * HEIGHT / 2
-
-    def ray(self, column, row):
-        """Direction of the eye ray through the centre of a screen pixel."""
-        x = ((column + 0.5) / WIDTH * 2 - 1) * self.tan_half * self.aspect
-        y = ((HEIGHT - row - 0.5) / HEIGHT * 2 - 1) * self.tan_half
-        return [f + x * s + y * u for f, s, u in zip(self.forward, self.side, self.up)]
-
-
-def columns_showing(blue_level):
-    """Grid columns whose blue shows as this 8-bit level (rounded or truncated)."""
-    top = (1 << BLUE_BITS) - 1
-    five_bit = round(blue_level * top / 255.0)
-    return [col for col in range(GRID_CELLS)
-            if five_bit in (round(BLUE_PER_COLUMN * col * top),
-                            math.floor(BLUE_PER_COLUMN * col * top))]
-
-
-def green_range(t_low, t_high):
-    """Lowest and highest 8-bit green of the grid for scene times in a range."""
-    samples = [t_low + (t_high - t_low) * i / 200 for i in range(201)]
-    values = [quantised(GREEN_AMPLITUDE * max(0.0, math.sin(t)), GREEN_BITS) for t in samples]
-    return min(values), max(values)
-
-
-class GridColours:
-    """The colours of one screenshot apart from black and the white caption."""
-
-    def __init__(self, data):
-        self.counts = collections.Counter(zip(data[0::3], data[1::3], data[2::3]))
-        self.counts.pop((0, 0, 0), None)
-        for colour in [c for c in self.counts if min(c) >= WHITE_LEVEL]:
-            del self.counts[colour]
-        self.total = sum(self.counts.values())
-
-    def share(self, predicate):
-        return sum(n for c, n in self.counts.items() if predicate(c)) / max(self.total, 1)
-
-    def dominant_green(self):
-        greens = collections.Counter()
-        for (_, green, _), n in self.counts.items():
-            greens[green] += n
-        return greens.most_common(1)[0][0] if greens else None
-
-
-def column_agreement(camera, data):
-    """How many grid pixels show a blue whose column can be seen along their ray.
-
-    A pixel of column c lies on a triangle with x in [c, c+1] and z within the
-    lift; following its ray to z = 0 moves x by at most |dx/dz| * lift.
-    """
-    agree = total = outside = 0
-    columns_of = {}
-    for row in range(HEIGHT):
-        base = row * WIDTH * 3
-        for column in range(WIDTH):
-            i = base + column * 3
-            red, green, blue = data[i], data[i + 1], data[i + 2]
-            if (red | green | blue) == 0 or min(red, green, blue) >= WHITE_LEVEL:
-                continue
-            total += 1
-            ray = camera.ray(column, row)
-            if ray[2] >= 0:
-                outside += 1
-                continue
-            distance = -EYE[2] / ray[2]
-            x0 = EYE[0] + distance * ray[0]
-            y0 = EYE[1] + distance * ray[1]
-            slack_x = abs(ray[0] / ray[2]) * MAX_LIFT + 0.02
-            slack_y = abs(ray[1] / ray[2]) * MAX_LIFT + 0.02
-            if not -slack_y <= y0 <= GRID_CELLS + slack_y:
-                outside += 1
-                continue
-            if blue not in columns_of:
-                columns_of[blue] = columns_showing(blue)
-            if any(c - slack_x <= x0 <= c + 1 + slack_x for c in columns_of[blue]):
-                agree += 1
-    return agree, total, outside
-
-
-def correlation(xs, ys):
-    n = len(xs)
-    mx, my = sum(xs) / n, sum(ys) / n
-    sxy = sum((x - mx) * (y - my) for x, y in zip(xs, ys))
-    sxx = sum((x - mx) ** 2 for x in xs)
-    syy = sum((y - my) ** 2 for y in ys)
-    return sxy / math.sqrt(sxx * syy) if sxx and syy else 0.0
-
-
-def blue_along_x(camera, data):
-    """Correlation of blue with the screen direction in which world x grows."""
-    x0, y0 = camera.project((15, 15, 0))
-    x1, y1 = camera.project((16, 15, 0))
-    length = math.hypot(x1 - x0, y1 - y0)
-    dx, dy = (x1 - x0) / length, (y1 - y0) / length
-    along, blues = [], []
-    for i in range(0, len(data), 3 * 7):  # every 7th pixel is plenty
-        red, green, blue = data[i], data[i + 1], data[i + 2]
-        if (red | green | blue) == 0 or min(red, green, blue) >= WHITE_LEVEL:
-            continue
-        pixel = i // 3
-        along.append((pixel % WIDTH) * dx + (pixel // WIDTH) * dy)
-        blues.append(blue)
-    return correlation(along, blues) if len(along) > 2 else 0.0, (dx, dy)
-
-
-# ----------------------------------------------------------------------------
-# Cases.
+SCREENSHOT_BYTES = WIDTH * HEIGHT * 3
 
 
 class Session:
@@ -510,7 +89,7 @@ def wait_for_picture(report, program, display, shots_dir, timeout):
     index = 0
     while time.monotonic() < deadline and program.running():
         path = os.path.join(shots_dir, f"wait-{index:03d}.rgb")
-        shot = Shot(index, path, *display.grab(path))
+        shot = Shot(index, path, *display.grab(path, SCREENSHOT_BYTES))
         if shot.white:
             return shot
         index += 1
@@ -596,7 +175,7 @@ def capture(report, program, display, shots_dir, seconds, period):
     end = time.monotonic() + seconds
     while time.monotonic() < end and program.running():
         path = os.path.join(shots_dir, f"shot-{len(shots):03d}.rgb")
-        shots.append(Shot(len(shots), path, *display.grab(path)))
+        shots.append(Shot(len(shots), path, *display.grab(path, SCREENSHOT_BYTES)))
         time.sleep(max(0.0, period - (shots[-1].end - shots[-1].start)))
     return shots
 

@@ -1,0 +1,234 @@
+"""Services of an end-to-end case: the X server, the Wine prefix, the program
+under test, and the X side of it (windows, keys, screenshots), with the
+report that collects what was checked."""
+
+import contextlib
+import fcntl
+import os
+import re
+import signal
+import subprocess
+import time
+
+
+class CheckFailed(Exception):
+    pass
+
+
+class Report:
+    """Collects observations and failed checks of one case."""
+
+    def __init__(self, case):
+        self.case = case
+        self.failures = []
+
+    def note(self, text):
+        print(f"[{self.case}] {text}", flush=True)
+
+    def check(self, condition, text):
+        if condition:
+            self.note(f"ok: {text}")
+        else:
+            self.failures.append(text)
+            self.note(f"FAILED: {text}")
+        return condition
+
+    def require(self, condition, text):
+        if not self.check(condition, text):
+            raise CheckFailed(text)
+
+
+# ----------------------------------------------------------------------------
+# Services: the X server, the Wine prefix, the program.
+
+
+class Xvfb:
+    """A private X server on a display number it picks itself."""
+
+    def __init__(self, screen, log_path):
+        self.screen = screen
+        self.log_path = log_path
+        self.process = None
+        self.display = None
+
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        with open(self.log_path, "wb") as log:
+            self.process = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
+                 "-nolisten", "tcp", "-noreset"],
+                stdout=log, stderr=log, pass_fds=(write_end,), start_new_session=True)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 30
+        with os.fdopen(read_end, "rb") as pipe:
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip().isdigit():
+            self.__exit__(None, None, None)
+            raise RuntimeError(f"Xvfb did not report a display (see {self.log_path})")
+        self.display = ":" + number.strip().decode()
+        return self
+
+    def __exit__(self, *exc):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class WinePrefix:
+    """A Wine prefix inside the build tree, initialised once and then reused."""
+
+    READY = ".plumo-e2e-ready"
+
+    def __init__(self, path):
+        self.path = os.path.abspath(path)
+
+    def env(self, display):
+        env = base_env(display)
+        env.update(WINEPREFIX=self.path, WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="mscoree,mshtml=")  # no Mono or Gecko prompts
+        return env
+
+    @contextlib.contextmanager
+    def locked(self):
+        # One case at a time per prefix, whatever runs the cases.
+        os.makedirs(os.path.dirname(self.path), exist_ok=True)
+        with open(self.path + ".lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            yield
+
+    def ensure_ready(self, display, report):
+        if os.path.exists(os.path.join(self.path, self.READY)):
+            return
+        report.note(f"initialising the Wine prefix {self.path}")
+        started = time.monotonic()
+        env = self.env(display)
+        run(["wineboot", "--init"], env, timeout=300)
+        # There is no window manager on Xvfb: windows must not wait for one
+        # (Wine otherwise waits 2 s for a withdrawn state nobody sets).
+        run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+             "/d", "N", "/f"], env, timeout=120)
+        self.stop(display)
+        with open(os.path.join(self.path, self.READY), "w") as stamp:
+            stamp.write("initialised\n")
+        report.note(f"prefix ready in {time.monotonic() - started:.1f} s")
+
+    def stop(self, display):
+        subprocess.run(["wineserver", "-k"], env=self.env(display),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        subprocess.run(["wineserver", "-w"], env=self.env(display),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+
+def base_env(display):
+    env = dict(os.environ)
+    env["DISPLAY"] = display
+    env.pop("WAYLAND_DISPLAY", None)
+    return env
+
+
+def run(command, env, timeout):
+    result = subprocess.run(command, env=env, stdout=subprocess.PIPE,
+                            stderr=subprocess.STDOUT, timeout=timeout)
+    if result.returncode != 0:
+        raise RuntimeError(f"{' '.join(command)} failed: "
+                           f"{result.stdout.decode(errors='replace')[-2000:]}")
+    return result.stdout.decode(errors="replace")
+
+
+class Program:
+    """The program under test, started on the case's display."""
+
+    def __init__(self, command, env, log_path):
+        self.log_path = log_path
+        self.log = open(log_path, "wb")
+        self.process = subprocess.Popen(command, env=env, stdout=self.log,
+                                        stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
+                                        start_new_session=True)
+        self.started = time.monotonic()
+
+    def running(self):
+        return self.process.poll() is None
+
+    def wait(self, timeout):
+        """Exit status, or None if still running after `timeout` seconds."""
+        deadline = time.monotonic() + timeout
+        while self.process.poll() is None and time.monotonic() < deadline:
+            time.sleep(0.01)
+        return self.process.poll()
+
+    def stop(self):
+        if self.running():
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait()
+        self.log.close()
+
+
+# ----------------------------------------------------------------------------
+# The X side: windows, keys, screenshots.
+
+
+class Display:
+    def __init__(self, name):
+        self.env = base_env(name)
+
+    def xdotool(self, *args):
+        result = subprocess.run(["xdotool", *args], env=self.env, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, timeout=30)
+        return result.stdout.decode(errors="replace")
+
+    def windows(self, title, visible=True):
+        args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", f"^{title}$"]
+        return self.xdotool(*args).split()
+
+    def wait_for_window(self, program, title, timeout):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline and program.running():
+            found = self.windows(title)
+            if found:
+                return found[0]
+            time.sleep(0.1)
+        return None
+
+    def geometry(self, window):
+        text = self.xdotool("getwindowgeometry", window)
+        position = re.search(r"Position:\s*(-?\d+),(-?\d+)", text)
+        size = re.search(r"Geometry:\s*(\d+)x(\d+)", text)
+        if not position or not size:
+            return None
+        return (int(position.group(1)), int(position.group(2)),
+                int(size.group(1)), int(size.group(2)))
+
+    def press_escape(self, window):
+        # Focus, then a key through XTEST: as a person at the keyboard.
+        self.xdotool("windowfocus", window)
+        self.xdotool("key", "Escape")
+
+    def screen_size(self):
+        text = subprocess.run(["xrandr", "--current"], env=self.env, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, timeout=30).stdout.decode()
+        found = re.search(r"current (\d+) x (\d+)", text)
+        return (int(found.group(1)), int(found.group(2))) if found else None
+
+    def grab(self, path, expected_bytes):
+        """Screenshot of the root window as raw 8-bit RGB: (data, start, end)."""
+        start = time.monotonic()
+        subprocess.run(["import", "-window", "root", "-depth", "8", f"rgb:{path}"],
+                       env=self.env, check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=30)
+        end = time.monotonic()
+        with open(path, "rb") as shot:
+            data = shot.read()
+        if len(data) != expected_bytes:
+            raise RuntimeError(f"screenshot of {len(data)} bytes, expected {expected_bytes}")
+        return data, start, end
+
+

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Plumo needs on Debian 12.
+# Quick when everything is there already; otherwise one apt-get update and one
+# apt-get install, as root or through sudo.
+set -euo pipefail
+
+packages=(
+  # compilers and build
+  build-essential cmake pkg-config clang libclang-rt-14-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind python3
+  # the native layer: SDL2, FreeType, fontconfig, Mesa's GL and GLU, libpng
+  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2
+  libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev
+  # the layer tests talk to the X server themselves
+  libx11-dev libxrandr-dev
+  # a private X server and what drives and photographs it
+  xvfb xdotool imagemagick x11-xserver-utils
+  # the Windows program and Wine to run it
+  g++-mingw-w64-x86-64 wine wine64
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+  [[ $status == installed ]] || missing+=("$package")
+done
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}" >&2
+as_root=()
+if ((EUID != 0)); then
+  if ! command -v sudo >/dev/null; then
+    echo "setup: need root or sudo to install: ${missing[*]}" >&2
+    exit 1
+  fi
+  as_root=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
