@@ -30,6 +30,8 @@ const char kUsage[] =
     "  --null               render and read back, write nothing (soak tests)\n"
     "\n"
     "  --progress           show progress on stderr even when it is not a terminal\n"
+    "  --report-cycles      one line on stderr each time the scene starts over: the\n"
+    "                       frame, the scene time it had reached, resident memory\n"
     "  --help               this text\n"
     "\n"
     "Without DISPLAY or WAYLAND_DISPLAY the demo renders offscreen\n"
@@ -116,6 +118,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     } else if (name == "--progress") {
       if (!flag()) return false;
       parsed.progress = true;
+    } else if (name == "--report-cycles") {
+      if (!flag()) return false;
+      parsed.reportCycles = true;
     } else if (name == "--null") {
       if (!flag()) return false;
       parsed.null = true;

@@ -18,6 +18,7 @@ struct Options {
   std::string video;
   bool null = false;
   bool progress = false;
+  bool reportCycles = false;
   bool help = false;
 };
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/platform.h"
+#include "scene/wave_demo.h"
 #include "window/gl_window.h"
 
 namespace capture {
@@ -25,6 +27,37 @@ void Recording::EndDemo() {
   ended = true;
   GlWindow* window = GetCurrentWindow();
   if (window && window->hwnd) PostMessageA(window->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+namespace {
+
+// Resident memory of this process in KiB, from the kernel's own account.
+long ResidentKiB() {
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (!status) return -1;
+  char line[256];
+  long kib = -1;
+  while (std::fgets(line, sizeof line, status)) {
+    if (std::strncmp(line, "VmRSS:", 6) == 0) kib = std::atol(line + 6);
+  }
+  std::fclose(status);
+  return kib;
+}
+
+}  // namespace
+
+// The scene sets its clock back to 0 in the frame that ends a cycle, so a
+// clock that went down since the last frame marks one; the time that frame
+// drew at is the last time plus one frame step.
+void Recording::ReportCycle(int64_t frame) {
+  const double now = sceneTime;
+  if (now < lastSceneTime) {
+    ++cycles;
+    std::fprintf(stderr, "plumo-capture: cycle %d ended at frame %lld, scene time %.9f s, resident %ld KiB\n",
+                 cycles, static_cast<long long>(frame), lastSceneTime + 1.0 / options.fps,
+                 ResidentKiB());
+  }
+  lastSceneTime = now;
 }
 
 bool Recording::ReadBack(Image* out) {
@@ -85,6 +118,7 @@ void Recording::BeforePresent() {
     Fail("the demo read its clock other than once in a frame; the frame clock no longer fits it");
     return;
   }
+  if (options.reportCycles) ReportCycle(frame);
   const int64_t end = options.first + options.frames;
   if (frame >= options.first) {
     if (!ReadBack(&image)) {

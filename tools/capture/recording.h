@@ -35,6 +35,7 @@ class Recording {
   bool ReadBack(Image* image);
   void Fail(const std::string& message);
   void EndDemo();
+  void ReportCycle(int64_t frame);
 
   Options options;
   std::vector<std::unique_ptr<Sink>> sinks;
@@ -48,6 +49,8 @@ class Recording {
   int framesSinceEnd = 0;
   std::string error;
   Image image;
+  double lastSceneTime = 0.0;
+  int cycles = 0;
 };
 
 }  // namespace capture
