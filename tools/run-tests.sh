@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Every test of Plumo, from a fresh Debian machine:
 #   1. tools/setup.sh installs the packages;
-#   2. the `debug` preset: the native build, the unit and layer tests, the
-#      Windows cross build and its end-to-end tests under Wine on Xvfb;
-#   3. the `asan` preset: unit and layer tests under the address, undefined
-#      behaviour and leak sanitizers (no Wine there).
-# Other presets with tests can be named instead: tools/run-tests.sh fuzz.
+#   2. the `debug` preset: the native build, the unit, layer, font, rendering,
+#      soak and memcheck tests, the end-to-end tests of the native program,
+#      the Windows cross build and its end-to-end tests under Wine on Xvfb;
+#   3. the `asan` preset: unit, layer and font tests under the address,
+#      undefined-behaviour and leak sanitizers;
+#   4. the `fuzz` preset: a bounded libFuzzer run of the message fuzzer.
+# Presets can be named instead: tools/run-tests.sh debug.
 # Each preset is configured, built and tested even when an earlier one failed;
 # the exit status is non-zero if any step failed.
 set -euo pipefail
@@ -54,7 +56,7 @@ run_preset() {
 }
 
 presets=("$@")
-((${#presets[@]})) || presets=(debug asan)
+((${#presets[@]})) || presets=(debug asan fuzz)
 for preset in "${presets[@]}"; do
   run_preset "$preset"
 done

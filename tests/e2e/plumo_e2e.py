@@ -19,6 +19,8 @@ Cases:
   refused-mode  on a 1024x768x24 screen, where Wine cannot switch to 640x480x16,
                 the program ends by itself with status 1 (Wine's answer: the
                 native layer goes fullscreen at the desktop's size instead)
+  large-screen  (native) on a 1024x768x24 screen without a 640x480 mode, the
+                window goes fullscreen at 1024x768 and the demo runs; Escape ends it
   picture       the grid's colours and where they land, the caption's place,
                 its change every two seconds and its return after 24 s, then
                 Escape with status 0
@@ -164,6 +166,25 @@ def case_refused_mode(args, report):
         report.check(status is not None, "the program ends by itself")
         report.check(status == 1, f"its status is 1 (got {status})")
         report.check(not display.windows(TITLE, visible=False), "no \"Plumo\" window is left")
+        after = display.screen_size()
+        report.check(after == session.screen_before,
+                     f"the screen keeps its size {session.screen_before} (got {after})")
+
+
+def case_large_screen(args, report):
+    """A screen with no 640x480 mode: the native layer makes the window
+    fullscreen at the desktop's own size and the demo runs there."""
+    session = Session(args, report, "1024x768x24")
+    with session.start() as (program, display):
+        window = display.wait_for_window(program, TITLE, args.startup_timeout)
+        report.require(window is not None, f"a visible window titled \"{TITLE}\" appears "
+                                           f"(program status: {describe(program)})")
+        time.sleep(3)
+        report.require(program.running(), f"the demo keeps running ({describe(program)})")
+        geometry = display.geometry(window)
+        report.check(geometry == (0, 0, 1024, 768),
+                     f"the window covers the 1024x768 screen (got {geometry})")
+        end_with_escape(report, program, display, window)
         after = display.screen_size()
         report.check(after == session.screen_before,
                      f"the screen keeps its size {session.screen_before} (got {after})")
@@ -393,6 +414,7 @@ CASES = {
     "prefix": case_prefix,
     "window": case_window,
     "refused-mode": case_refused_mode,
+    "large-screen": case_large_screen,
     "picture": case_picture,
 }
 
