@@ -1,0 +1,10 @@
+// Process CPU time on Linux: every thread, so Mesa's rasteriser threads count.
+#include <ctime>
+
+#include "cpu_time.h"
+
+double ProcessCpuSeconds() {
+  timespec used{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+  return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) * 1e-9;
+}
