@@ -2,6 +2,8 @@
 #include "platform/native/sdl_backend.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <unistd.h>
 
@@ -448,6 +450,30 @@ bool DisplaySize(int* width, int* height) {
   return true;
 }
 
+namespace {
+
+// Whether a window manager is there to act on a fullscreen request (X11's
+// EWMH check); on other window systems one is taken to be.
+bool WindowManagerRunning(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+  ::Display* x = info.info.x11.display;
+  const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  const bool found = XGetWindowProperty(x, DefaultRootWindow(x), check, 0, 1, False, XA_WINDOW,
+                                        &type, &format, &count, &after, &data) == Success &&
+                     count == 1;
+  if (data) XFree(data);
+  return found;
+}
+
+}  // namespace
+
 Fullscreen EnterFullscreen(Surface* surface, int width, int height, int bitsPerPixel,
                            int refreshRate) {
   SDL_Window* window = surface->window;
@@ -460,6 +486,13 @@ Fullscreen EnterFullscreen(Surface* surface, int width, int height, int bitsPerP
   // window is first made to cover the display itself.
   SDL_SetWindowPosition(window, bounds.x, bounds.y);
   SDL_SetWindowSize(window, haveMode ? mode.w : bounds.w, haveMode ? mode.h : bounds.h);
+  // Already in that mode with no window manager: covering the display is all
+  // there is to do, and SDL's request would only wait 100 ms for a manager.
+  SDL_DisplayMode current;
+  if (haveMode && SDL_GetCurrentDisplayMode(display, &current) == 0 && current.w == mode.w &&
+      current.h == mode.h && !WindowManagerRunning(window)) {
+    return Fullscreen::kMode;
+  }
   if (haveMode && SDL_SetWindowDisplayMode(window, &mode) == 0 &&
       SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) {
     return Fullscreen::kMode;
