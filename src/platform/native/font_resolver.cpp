@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <thread>
 #include <utility>
 
 namespace native {
@@ -30,6 +31,7 @@ struct PrivateFile {
 struct FontLibrary {
   FT_Library freetype = nullptr;
   bool ready = false;
+  std::thread warmUp;  // reads fontconfig's configuration ahead of the first font
   std::map<std::pair<std::string, int>, FT_Face> faces;
   std::map<std::string, PrivateFile> privateFiles;
 };
@@ -42,6 +44,7 @@ FontLibrary& Library() {
 bool EnsureReady(std::string* why) {
   FontLibrary& library = Library();
   if (library.ready) return true;
+  if (library.warmUp.joinable()) library.warmUp.join();
   if (!FcInit()) {
     *why = "fontconfig cannot load its configuration";
     return false;
@@ -53,6 +56,19 @@ bool EnsureReady(std::string* why) {
   library.ready = true;
   return true;
 }
+
+}  // namespace
+
+void WarmUpFonts() {
+  FontLibrary& library = Library();
+  if (library.ready || library.warmUp.joinable()) return;
+  // Reading the configuration and the font cache is most of the first
+  // CreateFontA; done while the window and context are being set up, it is
+  // ready by the time the font is asked for.
+  library.warmUp = std::thread([] { FcInit(); });
+}
+
+namespace {
 
 // The fontconfig pattern for a request. fontconfig's own rules then supply
 // metric-compatible substitutes ("Arial" -> Liberation Sans) and the

@@ -2,6 +2,7 @@
 // before it calls WinMain.
 #include <string>
 
+#include "platform/native/native_fonts.h"
 #include "platform/native/native_signals.h"
 #include "platform/platform.h"
 
@@ -22,6 +23,7 @@ std::string CommandLine(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   native::InstallCloseSignals();
+  native::WarmUpFonts();
   std::string commandLine = CommandLine(argc, argv);
   return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
 }

@@ -32,6 +32,10 @@ struct FontDescription {
   bool slant = false;     // italic drawn by the layer, the face has none
 };
 
+// Starts reading fontconfig's configuration on a thread of its own, so the
+// first CreateFontA need not wait for it. Called once at program start.
+void WarmUpFonts();
+
 // False for anything that is not a live font object.
 bool DescribeFont(HGDIOBJ font, FontDescription* description);
 
