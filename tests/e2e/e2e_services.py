@@ -45,9 +45,10 @@ class Report:
 class Xvfb:
     """A private X server on a display number it picks itself."""
 
-    def __init__(self, screen, log_path):
+    def __init__(self, screen, log_path, extra_args=()):
         self.screen = screen
         self.log_path = log_path
+        self.extra_args = list(extra_args)
         self.process = None
         self.display = None
 
@@ -56,7 +57,7 @@ class Xvfb:
         with open(self.log_path, "wb") as log:
             self.process = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
-                 "-nolisten", "tcp", "-noreset"],
+                 "-nolisten", "tcp", "-noreset"] + self.extra_args,
                 stdout=log, stderr=log, pass_fds=(write_end,), start_new_session=True)
         os.close(write_end)
         number = b""

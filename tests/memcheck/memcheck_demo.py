@@ -28,6 +28,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import e2e_services  # noqa: E402  (the private Xvfb the end-to-end tests use)
+
 SKIP = 77
 TITLE = "Plumo"
 
@@ -40,54 +43,29 @@ def log(text):
     print(f"[memcheck] {text}", flush=True)
 
 
-class Xvfb:
-    """A private X server whose screen is also an XWD file in fb_dir."""
+class Xvfb(e2e_services.Xvfb):
+    """The end-to-end tests' private X server, 640x480x24 on a black root, with
+    its framebuffer kept in a file so frames can be told apart cheaply."""
 
     def __init__(self, work_dir):
-        self.log_path = os.path.join(work_dir, "xvfb.log")
         self.fb_dir = os.path.join(work_dir, "framebuffer")
-        self.process = None
-        self.display = None
+        os.makedirs(self.fb_dir, exist_ok=True)
+        super().__init__("640x480x24", os.path.join(work_dir, "xvfb.log"),
+                         ["-fbdir", self.fb_dir, "-br"])
 
     def __enter__(self):
-        os.makedirs(self.fb_dir, exist_ok=True)
-        read_end, write_end = os.pipe()
-        with open(self.log_path, "wb") as out:
-            self.process = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "640x480x24",
-                 "-fbdir", self.fb_dir, "-br", "-nolisten", "tcp", "-noreset"],
-                stdout=out, stderr=out, pass_fds=(write_end,), start_new_session=True)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 30
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n") and time.monotonic() < deadline:
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip().isdigit():
-            self.__exit__()
-            raise Failed(f"Xvfb reported no display number (see {self.log_path})")
-        self.display = ":" + number.strip().decode()
-        return self
+        try:
+            return super().__enter__()
+        except RuntimeError as error:
+            raise Failed(str(error)) from error
 
-    def screen(self):
+    def framebuffer(self):
         """The screen's bytes as Xvfb keeps them (XWD header, then pixels)."""
         files = glob.glob(os.path.join(self.fb_dir, "Xvfb_screen*"))
         if not files:
             return b""
         with open(files[0], "rb") as fb:
             return fb.read()
-
-    def __exit__(self, *exc):
-        if self.process and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
 
 
 def demo_env(display, work_dir):
@@ -129,7 +107,7 @@ def wait_for_frames(program, xvfb, count, deadline):
     while time.monotonic() < deadline:
         if program.poll() is not None:
             raise Failed(f"plumo ended with status {program.returncode} while drawing")
-        picture = xvfb.screen()
+        picture = xvfb.framebuffer()
         # The pixels follow the header; the black root (-br) and a window
         # nothing was drawn in yet are all zero there.
         if picture and picture[-640 * 480 * 4:].strip(b"\0"):
