@@ -84,11 +84,7 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyl
                                           Int(rect->bottom), WindowStyle(style), Bool(menu),
                                           ExStyle(exStyle)}))
     return FALSE;
-  const RECT insets = wincore::FrameInsets(style, exStyle);
-  rect->left -= insets.left;
-  rect->top -= insets.top;
-  rect->right += insets.right;
-  rect->bottom += insets.bottom;
+  wincore::AddFrame(rect, style, exStyle);
   return TRUE;
 }
 

@@ -29,6 +29,14 @@ RECT FrameInsets(DWORD style, DWORD /*exStyle*/) {
   return RECT{frame, frame + caption, frame, frame};
 }
 
+void AddFrame(RECT* rect, DWORD style, DWORD exStyle) {
+  const RECT insets = FrameInsets(style, exStyle);
+  rect->left -= insets.left;
+  rect->top -= insets.top;
+  rect->right += insets.right;
+  rect->bottom += insets.bottom;
+}
+
 WindowManager& WindowManager::Get() {
   static WindowManager instance;
   return instance;

@@ -45,6 +45,8 @@ struct Window {
 
 // The frame AdjustWindowRectEx adds around a client area for these styles.
 RECT FrameInsets(DWORD style, DWORD exStyle);
+// Grows a client rectangle by that frame, as AdjustWindowRectEx does.
+void AddFrame(RECT* rect, DWORD style, DWORD exStyle);
 
 class WindowManager {
  public:

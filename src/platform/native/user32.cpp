@@ -326,11 +326,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE /*instance*/, LPCSTR cursorName) {
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL /*menu*/, DWORD exStyle) {
   if (!rect) return FALSE;
-  const RECT insets = wincore::FrameInsets(style, exStyle);
-  rect->left -= insets.left;
-  rect->top -= insets.top;
-  rect->right += insets.right;
-  rect->bottom += insets.bottom;
+  wincore::AddFrame(rect, style, exStyle);
   return TRUE;
 }
 
