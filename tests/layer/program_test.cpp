@@ -69,6 +69,8 @@ TEST_P(ProgramSignal, EndsItLikeClosingTheWindow) {
   ExpectCleanEnd();
 }
 
+// Stops this process's X server for good: like every layer test, it runs in a
+// process of its own under CTest (gtest_discover_tests).
 TEST_F(Program, LosingTheDisplayEndsItWithAMessage) {
   xtest::Current().Stop();
   EXPECT_EQ(xtest::WaitForExit(child, 10000), 1) << "hung or crashed";
