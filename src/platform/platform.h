@@ -417,8 +417,8 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
 BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param);
 BOOL WINAPI DestroyWindow(HWND hwnd);
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
@@ -455,9 +455,8 @@ BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC hglrc);
 BOOL WINAPI wglDeleteContext(HGLRC hglrc);
 HGLRC WINAPI wglGetCurrentContext(void);
 BOOL WINAPI wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase);
-BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBase,
-                                FLOAT deviation, FLOAT extrusion, int format,
-                                LPGLYPHMETRICSFLOAT metrics);
+BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation,
+                                FLOAT extrusion, int format, LPGLYPHMETRICSFLOAT metrics);
 
 // The program's entry point, defined by the demo and called by the platform.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine,

@@ -6,9 +6,9 @@ namespace {
 const double kSlotSeconds = 2.0;
 
 const char* const kCaptions[] = {
-    "ropa puta!",   "puta ropa",       "como me gusta...", "pasar la mopa",
-    "Esta Plumo",   "no puedo",        "cuando salga",     "me pillo un pedo",
-    "chunda, chunda", "chumba chum!",  "pedooooo",         "patachum!!",
+    "ropa puta!",     "puta ropa",    "como me gusta...", "pasar la mopa",
+    "Esta Plumo",     "no puedo",     "cuando salga",     "me pillo un pedo",
+    "chunda, chunda", "chumba chum!", "pedooooo",         "patachum!!",
 };
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 double sceneTime = 0.0;
 
-WaveDemo::WaveDemo() : window(new(std::nothrow) GlWindow("Plumo")) {}
+WaveDemo::WaveDemo() : window(new (std::nothrow) GlWindow("Plumo")) {}
 
 WaveDemo::~WaveDemo() {
   // The window, and with it the GL context, goes before the content.

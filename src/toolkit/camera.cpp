@@ -37,10 +37,18 @@ void Camera::SetView(const Vector3& eyeArg, const Vector3& centerArg) {
   SetView(eyeArg, centerArg, up);
 }
 
-void Camera::SetView(const Vector3& eyeArg) { SetView(eyeArg, center, up); }
+void Camera::SetView(const Vector3& eyeArg) {
+  SetView(eyeArg, center, up);
+}
 
-void Camera::SetEye(const Vector3& eyeArg) { SetView(eyeArg); }
+void Camera::SetEye(const Vector3& eyeArg) {
+  SetView(eyeArg);
+}
 
-void Camera::SetCenter(const Vector3& centerArg) { SetView(eye, centerArg); }
+void Camera::SetCenter(const Vector3& centerArg) {
+  SetView(eye, centerArg);
+}
 
-void Camera::SetWindow(GlWindow* windowArg) { window = windowArg; }
+void Camera::SetWindow(GlWindow* windowArg) {
+  window = windowArg;
+}

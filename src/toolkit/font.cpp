@@ -35,10 +35,10 @@ bool Font::Load(const char* fontFileArg, const char* faceNameArg, int heightArg,
 
   // The object of an earlier Load is replaced here, so it is deleted here.
   HFONT previous = hfont;
-  hfont = CreateFontA(-height, 0, 0, 0, (styleFlags & 1) ? FW_BOLD : FW_NORMAL, styleFlags & 2,
-                      styleFlags & 4, styleFlags & 8, ANSI_CHARSET, OUT_TT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                      faceNameArg);
+  hfont =
+      CreateFontA(-height, 0, 0, 0, (styleFlags & 1) ? FW_BOLD : FW_NORMAL, styleFlags & 2,
+                  styleFlags & 4, styleFlags & 8, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                  ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, faceNameArg);
   if (previous) DeleteObject(previous);
   if (!hfont) return false;
 

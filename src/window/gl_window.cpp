@@ -4,7 +4,9 @@
 
 GlWindow* currentWindow = nullptr;
 
-GlWindow* GetCurrentWindow() { return currentWindow; }
+GlWindow* GetCurrentWindow() {
+  return currentWindow;
+}
 
 namespace {
 
@@ -19,10 +21,12 @@ GlWindow::GlWindow(const char* titleText) {
   std::snprintf(title, sizeof title, "%s", titleText ? titleText : "");
 }
 
-GlWindow::~GlWindow() { Close(); }
+GlWindow::~GlWindow() {
+  Close();
+}
 
-bool GlWindow::Create(int widthArg, int heightArg, int colorBitsArg, int depthBits,
-                      int stencilBits, bool fullscreenArg, bool show) {
+bool GlWindow::Create(int widthArg, int heightArg, int colorBitsArg, int depthBits, int stencilBits,
+                      bool fullscreenArg, bool show) {
   if (!CreateWin(widthArg, heightArg, colorBitsArg, fullscreenArg)) return false;
 
   hdc = GetDC(hwnd);
@@ -174,4 +178,6 @@ void GlWindow::Close() {
   UnregisterClassA(kClassName, GetModuleHandleA(nullptr));
 }
 
-void GlWindow::Swap() { SwapBuffers(hdc); }
+void GlWindow::Swap() {
+  SwapBuffers(hdc);
+}

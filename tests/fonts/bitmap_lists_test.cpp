@@ -52,9 +52,10 @@ TEST_F(BitmapLists, GlyphsAreFreeTypesMonoRenderingPixelForPixel) {
   Reference face(Describe(font_), 48);
   ASSERT_EQ(face.GlyphOf(0x81), 0u) << "U+0081 was to be a code without a glyph";
   const std::pair<unsigned, FT_UInt> cases[] = {
-      {'A', face.GlyphOf('A')},   {'g', face.GlyphOf('g')}, {'@', face.GlyphOf('@')},
-      {'%', face.GlyphOf('%')},   {0x80, face.GlyphOf(0x20AC)},  // Windows-1252's euro sign
-      {0x9F, face.GlyphOf(0x178)}, {0x81, 0}};                    // no glyph: the missing glyph
+      {'A', face.GlyphOf('A')},     {'g', face.GlyphOf('g')},
+      {'@', face.GlyphOf('@')},     {'%', face.GlyphOf('%')},
+      {0x80, face.GlyphOf(0x20AC)},              // Windows-1252's euro sign
+      {0x9F, face.GlyphOf(0x178)},  {0x81, 0}};  // no glyph: the missing glyph
   for (const auto& [code, glyph] : cases) {
     const MonoGlyph mono = face.Render(glyph);
     ASSERT_GT(mono.width * mono.rows, 0) << code;

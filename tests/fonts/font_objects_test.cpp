@@ -11,7 +11,9 @@
 namespace fonts_test {
 namespace {
 
-HDC Dc(uintptr_t value) { return reinterpret_cast<HDC>(value); }
+HDC Dc(uintptr_t value) {
+  return reinterpret_cast<HDC>(value);
+}
 
 TEST(FontResolution, ArialBoldFindsABoldMetricCompatibleFace) {
   HFONT font = MakeFont("Arial", -48, FW_BOLD);

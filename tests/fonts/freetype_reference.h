@@ -81,8 +81,11 @@ class Reference {
         FT_Render_Glyph(face_->glyph, FT_RENDER_MODE_MONO) != 0)
       return mono;
     const FT_Bitmap& bitmap = face_->glyph->bitmap;
-    mono = MonoGlyph{face_->glyph->bitmap_left, face_->glyph->bitmap_top,
-                     static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows), {}};
+    mono = MonoGlyph{face_->glyph->bitmap_left,
+                     face_->glyph->bitmap_top,
+                     static_cast<int>(bitmap.width),
+                     static_cast<int>(bitmap.rows),
+                     {}};
     for (int y = 0; y < mono.rows; ++y)
       for (int x = 0; x < mono.width; ++x)
         mono.bits.push_back((bitmap.buffer[y * bitmap.pitch + x / 8] >> (7 - x % 8)) & 1);

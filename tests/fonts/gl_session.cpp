@@ -98,9 +98,13 @@ bool UseGl() {
   return true;
 }
 
-void DropContext() { SDL_GL_MakeCurrent(State().window, nullptr); }
+void DropContext() {
+  SDL_GL_MakeCurrent(State().window, nullptr);
+}
 
-void RestoreContext() { SDL_GL_MakeCurrent(State().window, State().context); }
+void RestoreContext() {
+  SDL_GL_MakeCurrent(State().window, State().context);
+}
 
 void PixelSpace() {
   glViewport(0, 0, kWidth, kHeight);

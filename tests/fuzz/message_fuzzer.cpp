@@ -21,10 +21,12 @@ namespace {
 
 // Calls whose failure the program must survive.
 const char* const kFallible[] = {
-    "RegisterClassA",   "CreateWindowExA",     "GetDC",           "ChoosePixelFormat",
-    "SetPixelFormat",   "wglCreateContext",    "wglMakeCurrent",  "ChangeDisplaySettingsA",
-    "CreateFontA",      "glGenLists",          "wglUseFontBitmapsA", "wglUseFontOutlinesA",
-    "GetCharWidthA",    "PeekMessageA",        "SwapBuffers",     "SelectObject",
+    "RegisterClassA",    "CreateWindowExA",        "GetDC",
+    "ChoosePixelFormat", "SetPixelFormat",         "wglCreateContext",
+    "wglMakeCurrent",    "ChangeDisplaySettingsA", "CreateFontA",
+    "glGenLists",        "wglUseFontBitmapsA",     "wglUseFontOutlinesA",
+    "GetCharWidthA",     "PeekMessageA",           "SwapBuffers",
+    "SelectObject",
 };
 
 class Input {
@@ -73,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < failures; ++i) {
     const char* call = kFallible[input.Take<uint8_t>() % (sizeof kFallible / sizeof *kFallible)];
     // Only the switch may fail: a failed restore is beyond what the program can mend.
-    const int nth = std::strcmp(call, "ChangeDisplaySettingsA") == 0 ? 1 : 1 + input.Take<uint8_t>() % 8;
+    const int nth =
+        std::strcmp(call, "ChangeDisplaySettingsA") == 0 ? 1 : 1 + input.Take<uint8_t>() % 8;
     platform.Fail(call, nth);
   }
 

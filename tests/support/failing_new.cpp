@@ -6,14 +6,20 @@ namespace {
 
 int countdown = 0;
 
-bool ShouldFail() { return countdown > 0 && --countdown == 0; }
+bool ShouldFail() {
+  return countdown > 0 && --countdown == 0;
+}
 
 }  // namespace
 
 namespace fake {
 
-void FailNothrowAllocation(int nth) { countdown = nth; }
-void ResetAllocationFailures() { countdown = 0; }
+void FailNothrowAllocation(int nth) {
+  countdown = nth;
+}
+void ResetAllocationFailures() {
+  countdown = 0;
+}
 
 }  // namespace fake
 

@@ -12,7 +12,9 @@ namespace {
 // What a fresh device context has selected: the stock system font.
 const HGDIOBJ kStockFont = reinterpret_cast<HGDIOBJ>(0x4ffff);
 
-bool IsLiveDC(HDC hdc) { return Get().deviceContexts.count(hdc) != 0; }
+bool IsLiveDC(HDC hdc) {
+  return Get().deviceContexts.count(hdc) != 0;
+}
 
 }  // namespace
 
@@ -57,10 +59,10 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
                          DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
                          DWORD outputPrecision, DWORD clipPrecision, DWORD quality,
                          DWORD pitchAndFamily, LPCSTR faceName) {
-  if (Get().Record("CreateFontA", {Int(height), Int(width), Int(escapement), Int(orientation),
-                                   Int(weight), Int(italic), Int(underline), Int(strikeOut),
-                                   Int(charSet), Int(outputPrecision), Int(clipPrecision),
-                                   Int(quality), Int(pitchAndFamily), Str(faceName)}))
+  if (Get().Record("CreateFontA",
+                   {Int(height), Int(width), Int(escapement), Int(orientation), Int(weight),
+                    Int(italic), Int(underline), Int(strikeOut), Int(charSet), Int(outputPrecision),
+                    Int(clipPrecision), Int(quality), Int(pitchAndFamily), Str(faceName)}))
     return nullptr;
   HFONT font = reinterpret_cast<HFONT>(0x40000 + ++Get().nextHandle);
   Get().fonts.insert(font);
@@ -68,8 +70,7 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
-  if (Get().Record("SelectObject", {Handle(hdc), Handle(object)}) || !IsLiveDC(hdc))
-    return nullptr;
+  if (Get().Record("SelectObject", {Handle(hdc), Handle(object)}) || !IsLiveDC(hdc)) return nullptr;
   auto [it, fresh] = Get().selectedFont.emplace(hdc, kStockFont);
   (void)fresh;
   HGDIOBJ previous = it->second;

@@ -32,11 +32,21 @@ int& Depth() {
 
 }  // namespace
 
-void GLAPIENTRY glClear(GLbitfield mask) { Gl("glClear", {GlBits(mask)}); }
-void GLAPIENTRY glEnable(GLenum cap) { Gl("glEnable", {GlEnum(cap)}); }
-void GLAPIENTRY glDisable(GLenum cap) { Gl("glDisable", {GlEnum(cap)}); }
-void GLAPIENTRY glDepthFunc(GLenum func) { Gl("glDepthFunc", {GlEnum(func)}); }
-void GLAPIENTRY glCullFace(GLenum mode) { Gl("glCullFace", {GlEnum(mode)}); }
+void GLAPIENTRY glClear(GLbitfield mask) {
+  Gl("glClear", {GlBits(mask)});
+}
+void GLAPIENTRY glEnable(GLenum cap) {
+  Gl("glEnable", {GlEnum(cap)});
+}
+void GLAPIENTRY glDisable(GLenum cap) {
+  Gl("glDisable", {GlEnum(cap)});
+}
+void GLAPIENTRY glDepthFunc(GLenum func) {
+  Gl("glDepthFunc", {GlEnum(func)});
+}
+void GLAPIENTRY glCullFace(GLenum mode) {
+  Gl("glCullFace", {GlEnum(mode)});
+}
 
 void GLAPIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
   Gl("glViewport", {Int(x), Int(y), Int(width), Int(height)});
@@ -47,7 +57,9 @@ void GLAPIENTRY glMatrixMode(GLenum mode) {
   Get().matrixMode = mode;
 }
 
-void GLAPIENTRY glLoadIdentity(void) { Gl("glLoadIdentity", {}); }
+void GLAPIENTRY glLoadIdentity(void) {
+  Gl("glLoadIdentity", {});
+}
 
 void GLAPIENTRY glPushMatrix(void) {
   Gl("glPushMatrix", {});
@@ -87,11 +99,19 @@ void GLAPIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
   Gl("glVertex3f", {Float(x), Float(y), Float(z)});
 }
 
-void GLAPIENTRY glBegin(GLenum mode) { Gl("glBegin", {GlEnum(mode)}); }
-void GLAPIENTRY glEnd(void) { Gl("glEnd", {}); }
+void GLAPIENTRY glBegin(GLenum mode) {
+  Gl("glBegin", {GlEnum(mode)});
+}
+void GLAPIENTRY glEnd(void) {
+  Gl("glEnd", {});
+}
 
-void GLAPIENTRY glRasterPos2f(GLfloat x, GLfloat y) { Gl("glRasterPos2f", {Float(x), Float(y)}); }
-void GLAPIENTRY glListBase(GLuint base) { Gl("glListBase", {Int(base)}); }
+void GLAPIENTRY glRasterPos2f(GLfloat x, GLfloat y) {
+  Gl("glRasterPos2f", {Float(x), Float(y)});
+}
+void GLAPIENTRY glListBase(GLuint base) {
+  Gl("glListBase", {Int(base)});
+}
 
 void GLAPIENTRY glCallLists(GLsizei n, GLenum type, const GLvoid* lists) {
   // Byte lists are text: show them as such.

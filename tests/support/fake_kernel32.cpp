@@ -18,7 +18,9 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
   return TRUE;
 }
 
-void WINAPI Sleep(DWORD milliseconds) { Get().Record("Sleep", {Int(milliseconds)}); }
+void WINAPI Sleep(DWORD milliseconds) {
+  Get().Record("Sleep", {Int(milliseconds)});
+}
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
   if (Get().Record("GetModuleHandleA", {Str(moduleName)})) return nullptr;

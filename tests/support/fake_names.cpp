@@ -118,16 +118,24 @@ const Named kGlBits[] = {
 
 }  // namespace
 
-std::string MessageName(unsigned message) { return Lookup(kMessages, message); }
+std::string MessageName(unsigned message) {
+  return Lookup(kMessages, message);
+}
 
-std::string GlEnumName(unsigned value) { return Lookup(kGlEnums, value); }
+std::string GlEnumName(unsigned value) {
+  return Lookup(kGlEnums, value);
+}
 
-Arg GlBits(unsigned value) { return {static_cast<double>(value), Flags(kGlBits, value)}; }
+Arg GlBits(unsigned value) {
+  return {static_cast<double>(value), Flags(kGlBits, value)};
+}
 
 Arg WindowStyle(unsigned long style) {
   return {static_cast<double>(style), Flags(kStyles, style)};
 }
 
-Arg ExStyle(unsigned long style) { return {static_cast<double>(style), Flags(kExStyles, style)}; }
+Arg ExStyle(unsigned long style) {
+  return {static_cast<double>(style), Flags(kExStyles, style)};
+}
 
 }  // namespace fake

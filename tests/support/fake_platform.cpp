@@ -7,11 +7,11 @@
 #include "platform/core/window_manager.h"
 
 namespace fake {
-namespace {
+namespace {}  // namespace
 
-}  // namespace
-
-Arg Int(long long value) { return {static_cast<double>(value), std::to_string(value)}; }
+Arg Int(long long value) {
+  return {static_cast<double>(value), std::to_string(value)};
+}
 
 Arg Hex(unsigned long long value) {
   char buffer[32];
@@ -38,11 +38,17 @@ Arg Str(const char* text) {
   return {static_cast<double>(value), "\"" + std::string(text) + "\""};
 }
 
-Arg Bool(long long value) { return {static_cast<double>(value), value ? "TRUE" : "FALSE"}; }
+Arg Bool(long long value) {
+  return {static_cast<double>(value), value ? "TRUE" : "FALSE"};
+}
 
-Arg GlEnum(unsigned value) { return {static_cast<double>(value), GlEnumName(value)}; }
+Arg GlEnum(unsigned value) {
+  return {static_cast<double>(value), GlEnumName(value)};
+}
 
-Arg Message(unsigned message) { return {static_cast<double>(message), MessageName(message)}; }
+Arg Message(unsigned message) {
+  return {static_cast<double>(message), MessageName(message)};
+}
 
 Platform& Platform::Get() {
   static Platform instance;
@@ -54,8 +60,7 @@ void Platform::Reset() {
   // Keep the object's identity: tests hold references to it.
   *this = fresh;
   wincore::WindowManager::Get().Reset();
-  wincore::WindowManager::Get().onDeliver = [](HWND hwnd, UINT msg, WPARAM wParam,
-                                               LPARAM lParam) {
+  wincore::WindowManager::Get().onDeliver = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Platform& platform = Platform::Get();
     if (!platform.recordDeliveries) return;
     Call call;
@@ -100,7 +105,9 @@ std::string Platform::Dump(size_t from, size_t to) const {
   return out.str();
 }
 
-void Platform::Fail(const std::string& name, int nth) { failures_[name].push_back(nth); }
+void Platform::Fail(const std::string& name, int nth) {
+  failures_[name].push_back(nth);
+}
 
 bool Platform::Record(const char* name, std::initializer_list<Arg> args) {
   Call call;
@@ -145,6 +152,8 @@ int64_t Platform::ReadCounter() {
   return value;
 }
 
-int FakeCharWidth(unsigned code) { return 10 + static_cast<int>(code % 23); }
+int FakeCharWidth(unsigned code) {
+  return 10 + static_cast<int>(code % 23);
+}
 
 }  // namespace fake

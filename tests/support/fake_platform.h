@@ -81,9 +81,9 @@ class Platform {
   bool Record(const char* name, std::initializer_list<Arg> args);
 
   // ---- kernel32
-  int64_t frequency = 1000000;  // 0: no high-resolution counter
-  int64_t counter = 0;          // the next value QueryPerformanceCounter reads
-  int64_t counterStep = 0;      // added to `counter` after each read
+  int64_t frequency = 1000000;        // 0: no high-resolution counter
+  int64_t counter = 0;                // the next value QueryPerformanceCounter reads
+  int64_t counterStep = 0;            // added to `counter` after each read
   std::deque<int64_t> counterScript;  // read first, in order, when not empty
   int64_t ReadCounter();
 
@@ -123,7 +123,9 @@ class Platform {
   std::map<std::string, std::vector<int>> failures_;  // name -> countdowns
 };
 
-inline Platform& Get() { return Platform::Get(); }
+inline Platform& Get() {
+  return Platform::Get();
+}
 
 // Advance widths that GetCharWidthA reports for the fake font: distinct per
 // code so a test can tell them apart.

@@ -15,14 +15,15 @@ using fake::WindowStyle;
 
 namespace {
 
-wincore::WindowManager& Windows() { return wincore::WindowManager::Get(); }
+wincore::WindowManager& Windows() {
+  return wincore::WindowManager::Get();
+}
 
 }  // namespace
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
   if (Get().Record("PeekMessageA",
-                   {Handle(msg), Handle(hwnd), Int(filterMin), Int(filterMax),
-                    Int(removeMsg)}))
+                   {Handle(msg), Handle(hwnd), Int(filterMin), Int(filterMax), Int(removeMsg)}))
     return FALSE;
   return Windows().Peek(msg, hwnd, filterMin, filterMax, removeMsg);
 }
@@ -80,9 +81,9 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName) {
 }
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
-  if (Get().Record("AdjustWindowRectEx", {Int(rect->left), Int(rect->top), Int(rect->right),
-                                          Int(rect->bottom), WindowStyle(style), Bool(menu),
-                                          ExStyle(exStyle)}))
+  if (Get().Record("AdjustWindowRectEx",
+                   {Int(rect->left), Int(rect->top), Int(rect->right), Int(rect->bottom),
+                    WindowStyle(style), Bool(menu), ExStyle(exStyle)}))
     return FALSE;
   wincore::AddFrame(rect, style, exStyle);
   return TRUE;
@@ -91,10 +92,10 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyl
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param) {
-  if (Get().Record("CreateWindowExA",
-                   {ExStyle(exStyle), Str(className), Str(windowName), WindowStyle(style), Int(x),
-                    Int(y), Int(width), Int(height), Handle(parent), Handle(menu),
-                    Handle(instance), Handle(param)}))
+  if (Get().Record(
+          "CreateWindowExA",
+          {ExStyle(exStyle), Str(className), Str(windowName), WindowStyle(style), Int(x), Int(y),
+           Int(width), Int(height), Handle(parent), Handle(menu), Handle(instance), Handle(param)}))
     return nullptr;
   return Windows().CreateWindow(exStyle, className, windowName, style, x, y, width, height);
 }
@@ -148,10 +149,10 @@ int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
 }
 
 int WINAPI GetSystemMetrics(int index) {
-  Get().Record("GetSystemMetrics", {{static_cast<double>(index), index == SM_CXSCREEN ? "SM_CXSCREEN"
-                                                                 : index == SM_CYSCREEN
-                                                                     ? "SM_CYSCREEN"
-                                                                     : std::to_string(index)}});
+  Get().Record("GetSystemMetrics",
+               {{static_cast<double>(index), index == SM_CXSCREEN   ? "SM_CXSCREEN"
+                                             : index == SM_CYSCREEN ? "SM_CYSCREEN"
+                                                                    : std::to_string(index)}});
   if (index == SM_CXSCREEN) return Get().modeWidth;
   if (index == SM_CYSCREEN) return Get().modeHeight;
   return 0;
@@ -171,10 +172,11 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int 
 }
 
 BOOL WINAPI ShowWindow(HWND hwnd, int command) {
-  Get().Record("ShowWindow", {Handle(hwnd), {static_cast<double>(command),
-                                             command == SW_SHOWNORMAL ? "SW_SHOWNORMAL"
-                                             : command == SW_HIDE     ? "SW_HIDE"
-                                                                      : std::to_string(command)}});
+  Get().Record("ShowWindow",
+               {Handle(hwnd),
+                {static_cast<double>(command), command == SW_SHOWNORMAL ? "SW_SHOWNORMAL"
+                                               : command == SW_HIDE     ? "SW_HIDE"
+                                                                    : std::to_string(command)}});
   return Windows().Show(hwnd, command != SW_HIDE);
 }
 

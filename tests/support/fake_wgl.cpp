@@ -45,11 +45,14 @@ BOOL WINAPI wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase
   return Get().currentContext != nullptr;
 }
 
-BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBase,
-                                FLOAT deviation, FLOAT extrusion, int format,
-                                LPGLYPHMETRICSFLOAT metrics) {
+BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation,
+                                FLOAT extrusion, int format, LPGLYPHMETRICSFLOAT metrics) {
   if (Get().Record("wglUseFontOutlinesA",
-                   {Handle(hdc), Int(first), Int(count), Int(listBase), Float(deviation),
+                   {Handle(hdc),
+                    Int(first),
+                    Int(count),
+                    Int(listBase),
+                    Float(deviation),
                     Float(extrusion),
                     {static_cast<double>(format),
                      format == WGL_FONT_POLYGONS ? "WGL_FONT_POLYGONS" : "WGL_FONT_LINES"},
@@ -60,7 +63,8 @@ BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBas
   // which conversion wrote them last.
   for (DWORD i = 0; metrics && i < count; ++i) {
     const float advance = static_cast<float>(fake::FakeCharWidth(first + i)) / 48.0f;
-    metrics[i] = GLYPHMETRICSFLOAT{advance, 0.7f, {0.0f, 0.7f}, advance, static_cast<float>(format)};
+    metrics[i] =
+        GLYPHMETRICSFLOAT{advance, 0.7f, {0.0f, 0.7f}, advance, static_cast<float>(format)};
   }
   return TRUE;
 }

@@ -32,11 +32,11 @@ TEST_F(CameraTest, DefaultsLookDownPlusZFromMinusTen) {
   EXPECT_EQ(camera.window, nullptr);
   camera.enabled = true;
   camera.Apply();
-  EXPECT_THAT(GlCalls(), ElementsAre("glMatrixMode(GL_PROJECTION)", "glLoadIdentity()",
-                                     // no window: an aspect ratio of 1
-                                     "gluPerspective(45, 1, 0.100000001, 10000)",
-                                     "glMatrixMode(GL_MODELVIEW)", "glLoadIdentity()",
-                                     "gluLookAt(0, 0, -10, 0, 0, 0, 0, 1, 0)"));
+  EXPECT_THAT(GlCalls(),
+              ElementsAre("glMatrixMode(GL_PROJECTION)", "glLoadIdentity()",
+                          // no window: an aspect ratio of 1
+                          "gluPerspective(45, 1, 0.100000001, 10000)", "glMatrixMode(GL_MODELVIEW)",
+                          "glLoadIdentity()", "gluLookAt(0, 0, -10, 0, 0, 0, 0, 1, 0)"));
 }
 
 TEST_F(CameraTest, AspectComesFromTheAttachedWindow) {
@@ -47,7 +47,8 @@ TEST_F(CameraTest, AspectComesFromTheAttachedWindow) {
   camera.enabled = true;
   const size_t start = platform.calls.size();
   camera.Apply();
-  EXPECT_EQ(Only({"gluPerspective"}, start)[0], "gluPerspective(45, 1.33333333, 0.100000001, 10000)");
+  EXPECT_EQ(Only({"gluPerspective"}, start)[0],
+            "gluPerspective(45, 1.33333333, 0.100000001, 10000)");
   EXPECT_EQ(platform.Named("gluPerspective").back().args[1], 640.0 / 480.0);
 
   // A window of no height is taken as 1 pixel high, not divided by.
@@ -66,10 +67,10 @@ TEST_F(CameraTest, EachSetterAppliesSoTwoSettersApplyTwice) {
   camera.SetView(Vector3(1, 2, 3), Vector3(4, 5, 6), Vector3(0, 0, 1));
   camera.SetView(Vector3(7, 8, 9));
   camera.SetView(Vector3(1, 1, 1), Vector3(2, 2, 2));
-  EXPECT_THAT(Only({"gluLookAt"}), ElementsAre(::testing::_, ::testing::_,
-                                               "gluLookAt(1, 2, 3, 4, 5, 6, 0, 0, 1)",
-                                               "gluLookAt(7, 8, 9, 4, 5, 6, 0, 0, 1)",
-                                               "gluLookAt(1, 1, 1, 2, 2, 2, 0, 0, 1)"));
+  EXPECT_THAT(
+      Only({"gluLookAt"}),
+      ElementsAre(::testing::_, ::testing::_, "gluLookAt(1, 2, 3, 4, 5, 6, 0, 0, 1)",
+                  "gluLookAt(7, 8, 9, 4, 5, 6, 0, 0, 1)", "gluLookAt(1, 1, 1, 2, 2, 2, 0, 0, 1)"));
 }
 
 TEST_F(CameraTest, DisabledCameraStoresAndAttachesButDrawsNothing) {

@@ -36,8 +36,8 @@ TEST_P(FaultMatrixTest, EndsAsDesignedAndRestoresEverything) {
   ASSERT_NE(platform.Dump().find("injected failure"), std::string::npos)
       << fault << " was never reached";
   EXPECT_EQ(status, fault.status);
-  EXPECT_FALSE(platform.modeSwitched) << "display left at " << platform.modeWidth << "x"
-                                      << platform.modeHeight;
+  EXPECT_FALSE(platform.modeSwitched)
+      << "display left at " << platform.modeWidth << "x" << platform.modeHeight;
   EXPECT_EQ(platform.modeWidth, platform.screenWidth);
   // The cursor shows again; where it was hidden, the counter is back where it started.
   EXPECT_GE(platform.cursorCounter, 0);
@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
     EveryFallibleCall, FaultMatrixTest,
     ::testing::Values(
         // window and context
-        Fault{"GetModuleHandleA", 1, 0}, Fault{"GetClassInfoA", 1, 0},
-        Fault{"LoadIconA", 1, 0}, Fault{"LoadCursorA", 1, 0}, Fault{"RegisterClassA", 1, 1},
+        Fault{"GetModuleHandleA", 1, 0}, Fault{"GetClassInfoA", 1, 0}, Fault{"LoadIconA", 1, 0},
+        Fault{"LoadCursorA", 1, 0}, Fault{"RegisterClassA", 1, 1},
         Fault{"AdjustWindowRectEx", 1, 0}, Fault{"CreateWindowExA", 1, 1}, Fault{"GetDC", 1, 1},
         Fault{"ChoosePixelFormat", 1, 1}, Fault{"SetPixelFormat", 1, 1},
         Fault{"wglCreateContext", 1, 1}, Fault{"wglMakeCurrent", 1, 1},
@@ -68,10 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"ChangeDisplaySettingsA", 1, 1},
         // font
         Fault{"CreateFontA", 1, 0}, Fault{"glGenLists", 1, 0}, Fault{"glGenLists", 2, 0},
-        Fault{"glGenLists", 3, 0}, Fault{"SelectObject", 1, 0},
-        Fault{"wglUseFontBitmapsA", 1, 0}, Fault{"wglUseFontOutlinesA", 1, 0},
-        Fault{"wglUseFontOutlinesA", 2, 0}, Fault{"GetCharWidthA", 1, 0},
-        Fault{"LPtoDP", 1, 0}, Fault{"SelectObject", 2, 0},
+        Fault{"glGenLists", 3, 0}, Fault{"SelectObject", 1, 0}, Fault{"wglUseFontBitmapsA", 1, 0},
+        Fault{"wglUseFontOutlinesA", 1, 0}, Fault{"wglUseFontOutlinesA", 2, 0},
+        Fault{"GetCharWidthA", 1, 0}, Fault{"LPtoDP", 1, 0}, Fault{"SelectObject", 2, 0},
         // the loop and teardown
         Fault{"PeekMessageA", 3, 0}, Fault{"SwapBuffers", 2, 0}, Fault{"PostMessageA", 1, 0},
         Fault{"QueryPerformanceFrequency", 1, 0}, Fault{"ReleaseDC", 1, 0},

@@ -37,19 +37,17 @@ TEST_F(FontTest, LoadBuildsThreeRangesOfListsOnTheWindowsDeviceContext) {
   ASSERT_TRUE(font.Load(nullptr, "Arial", 48, 1, 0.0f)) << TRACE();
   const std::string hfont = fake::Handle(font.hfont).text;
   const std::string metrics = fake::Handle(font.metrics).text;
-  EXPECT_THAT(FontCalls(),
-              ElementsAre("CreateFontA(-48, 0, 0, 0, 700, 0, 0, 0, 0, 4, 0, 4, 0, \"Arial\")",
-                          "glGenLists(256)", "glGenLists(256)", "glGenLists(256)",
-                          "SelectObject(" + hdc + ", " + hfont + ")",
-                          "wglUseFontBitmapsA(" + hdc + ", 0, 256, 1)",
-                          "wglUseFontOutlinesA(" + hdc + ", 0, 256, 257, 0, 0, WGL_FONT_POLYGONS, " +
-                              metrics + ")",
-                          "wglUseFontOutlinesA(" + hdc + ", 0, 256, 513, 0, 0, WGL_FONT_LINES, " +
-                              metrics + ")",
-                          "GetCharWidthA(" + hdc + ", 0, 255, " + fake::Handle(font.widths).text +
-                              ")",
-                          // the object the font replaced goes back
-                          "SelectObject(" + hdc + ", 0x4ffff)"))
+  EXPECT_THAT(
+      FontCalls(),
+      ElementsAre(
+          "CreateFontA(-48, 0, 0, 0, 700, 0, 0, 0, 0, 4, 0, 4, 0, \"Arial\")", "glGenLists(256)",
+          "glGenLists(256)", "glGenLists(256)", "SelectObject(" + hdc + ", " + hfont + ")",
+          "wglUseFontBitmapsA(" + hdc + ", 0, 256, 1)",
+          "wglUseFontOutlinesA(" + hdc + ", 0, 256, 257, 0, 0, WGL_FONT_POLYGONS, " + metrics + ")",
+          "wglUseFontOutlinesA(" + hdc + ", 0, 256, 513, 0, 0, WGL_FONT_LINES, " + metrics + ")",
+          "GetCharWidthA(" + hdc + ", 0, 255, " + fake::Handle(font.widths).text + ")",
+          // the object the font replaced goes back
+          "SelectObject(" + hdc + ", 0x4ffff)"))
       << TRACE();
   EXPECT_EQ(font.bitmapBase, 1u);
   EXPECT_EQ(font.polygonBase, 257u);
@@ -159,27 +157,28 @@ TEST_P(FontFailureTest, LeavesTheDescribedState) {
             failure.basesHeld);
   EXPECT_EQ(platform.Count("glGenLists"), failure.fontCreated ? 3u : 0u)
       << "all three ranges are asked for before any is tested";
-  EXPECT_EQ(platform.selectedFont.count(window.hdc) && platform.selectedFont[window.hdc] == font.hfont,
-            failure.fontSelected);
+  EXPECT_EQ(
+      platform.selectedFont.count(window.hdc) && platform.selectedFont[window.hdc] == font.hfont,
+      failure.fontSelected);
 
   // Whatever was left, Release and the destructor give it back.
   font.Release();
   EXPECT_TRUE(platform.lists.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachStep, FontFailureTest,
-    ::testing::Values(FontFailure{"CreateFontA", 1, false, 0, false},
-                      FontFailure{"glGenLists", 1, true, 2, false},
-                      FontFailure{"glGenLists", 2, true, 2, false},
-                      FontFailure{"glGenLists", 3, true, 2, false},
-                      FontFailure{"wglUseFontBitmapsA", 1, true, 3, true},
-                      FontFailure{"wglUseFontOutlinesA", 1, true, 3, true},
-                      FontFailure{"wglUseFontOutlinesA", 2, true, 3, true},
-                      FontFailure{"GetCharWidthA", 1, true, 3, true}),
-    [](const auto& param) {
-      return std::string(param.param.call) + "_" + std::to_string(param.param.nth);
-    });
+INSTANTIATE_TEST_SUITE_P(EachStep, FontFailureTest,
+                         ::testing::Values(FontFailure{"CreateFontA", 1, false, 0, false},
+                                           FontFailure{"glGenLists", 1, true, 2, false},
+                                           FontFailure{"glGenLists", 2, true, 2, false},
+                                           FontFailure{"glGenLists", 3, true, 2, false},
+                                           FontFailure{"wglUseFontBitmapsA", 1, true, 3, true},
+                                           FontFailure{"wglUseFontOutlinesA", 1, true, 3, true},
+                                           FontFailure{"wglUseFontOutlinesA", 2, true, 3, true},
+                                           FontFailure{"GetCharWidthA", 1, true, 3, true}),
+                         [](const auto& param) {
+                           return std::string(param.param.call) + "_" +
+                                  std::to_string(param.param.nth);
+                         });
 
 TEST_F(FontTest, NoWindowOrNoDeviceContextFailsAfterTheLists) {
   currentWindow = nullptr;
@@ -209,17 +208,17 @@ TEST_F(FontTest, PrintSavesSetsDrawsAndRestores) {
   ASSERT_TRUE(font.Load(nullptr, "Arial", 48, 1, 0.0f));
   const size_t print = platform.calls.size();
   font.Print(Vector3(-0.3f, 0, 0.5f), Color(1, 0.5f, 0.25f, 1), "Esta Plumo");
-  EXPECT_THAT(platform.Texts(print),
-              ElementsAre("glMatrixMode(GL_MODELVIEW)", "glPushMatrix()", "glLoadIdentity()",
-                          "glMatrixMode(GL_PROJECTION)", "glPushMatrix()", "glLoadIdentity()",
-                          "glTranslatef(0, 0, -1)",
-                          // GL_LIST_BIT | GL_ENABLE_BIT, 0x22000
-                          "glPushAttrib(GL_LIST_BIT|GL_ENABLE_BIT)", "glDisable(GL_LIGHTING)",
-                          // the colour before the raster position, which latches it
-                          "glColor4fv(1, 0.5, 0.25, 1)", "glRasterPos2f(-0.300000012, 0)",
-                          "glListBase(1)", "glCallLists(10, GL_UNSIGNED_BYTE, \"Esta Plumo\")",
-                          "glPopAttrib()", "glPopMatrix()", "glMatrixMode(GL_MODELVIEW)",
-                          "glPopMatrix()"));
+  EXPECT_THAT(
+      platform.Texts(print),
+      ElementsAre("glMatrixMode(GL_MODELVIEW)", "glPushMatrix()", "glLoadIdentity()",
+                  "glMatrixMode(GL_PROJECTION)", "glPushMatrix()", "glLoadIdentity()",
+                  "glTranslatef(0, 0, -1)",
+                  // GL_LIST_BIT | GL_ENABLE_BIT, 0x22000
+                  "glPushAttrib(GL_LIST_BIT|GL_ENABLE_BIT)", "glDisable(GL_LIGHTING)",
+                  // the colour before the raster position, which latches it
+                  "glColor4fv(1, 0.5, 0.25, 1)", "glRasterPos2f(-0.300000012, 0)", "glListBase(1)",
+                  "glCallLists(10, GL_UNSIGNED_BYTE, \"Esta Plumo\")", "glPopAttrib()",
+                  "glPopMatrix()", "glMatrixMode(GL_MODELVIEW)", "glPopMatrix()"));
   EXPECT_EQ(platform.Named("glPushAttrib")[0].args[0], 0x22000);
   EXPECT_EQ(platform.modelviewDepth, 1);
   EXPECT_EQ(platform.projectionDepth, 1);

@@ -67,19 +67,19 @@ TEST_F(MainLoopTest, EscapeEndsThePassAfterItWithoutPresenting) {
 TEST_F(MainLoopTest, PhasesTakeOnePassEach) {
   PostAfterSwap(3, WM_CLOSE);
   Run();
-  const std::vector<std::string> passes = Only({"CreateWindowExA", "glGenLists", "glClear",
-                                                "SwapBuffers", "Sleep"});
-  EXPECT_THAT(passes, ElementsAre(
-                          // Init, presented once
-                          ::testing::StartsWith("CreateWindowExA"), "SwapBuffers(0x20001)",
-                          "Sleep(1)",
-                          // Load, presented without drawing
-                          "glGenLists(256)", "glGenLists(256)", "glGenLists(256)",
-                          "SwapBuffers(0x20001)", "Sleep(1)",
-                          // Render
-                          ::testing::StartsWith("glClear"), "SwapBuffers(0x20001)", "Sleep(1)",
-                          // the pass that dispatches WM_CLOSE renders and ends unpresented
-                          ::testing::StartsWith("glClear"), "Sleep(1)"));
+  const std::vector<std::string> passes =
+      Only({"CreateWindowExA", "glGenLists", "glClear", "SwapBuffers", "Sleep"});
+  EXPECT_THAT(passes,
+              ElementsAre(
+                  // Init, presented once
+                  ::testing::StartsWith("CreateWindowExA"), "SwapBuffers(0x20001)", "Sleep(1)",
+                  // Load, presented without drawing
+                  "glGenLists(256)", "glGenLists(256)", "glGenLists(256)", "SwapBuffers(0x20001)",
+                  "Sleep(1)",
+                  // Render
+                  ::testing::StartsWith("glClear"), "SwapBuffers(0x20001)", "Sleep(1)",
+                  // the pass that dispatches WM_CLOSE renders and ends unpresented
+                  ::testing::StartsWith("glClear"), "Sleep(1)"));
 }
 
 TEST_F(MainLoopTest, InitOpensThePlumoWindowFullscreenIn640x480x16) {

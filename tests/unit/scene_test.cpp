@@ -62,7 +62,7 @@ TEST_F(SceneTest, LoadFillsTheMeshRowByRow) {
   for (int row : {0, 3, 19}) {
     for (int col : {0, 5, 19}) {
       const float* cell = demo->mesh + (row * 20 + col) * 12;
-      const float expected[12] = {float(col), float(row), 0, float(col + 1), float(row), 0,
+      const float expected[12] = {float(col), float(row),     0, float(col + 1), float(row),     0,
                                   float(col), float(row + 1), 0, float(col + 1), float(row + 1), 0};
       for (int i = 0; i < 12; ++i) EXPECT_EQ(cell[i], expected[i]) << row << "," << col << "," << i;
     }
@@ -80,19 +80,18 @@ TEST_F(SceneTest, EveryFrameClearsSetsDepthAndCullingAndPlacesTheCamera) {
     if (text == "glBegin(GL_TRIANGLES)") break;
     prologue.push_back(text);
   }
-  EXPECT_THAT(prologue,
-              ElementsAre("glClear(GL_COLOR_BUFFER_BIT|GL_DEPTH_BUFFER_BIT)",
-                          "glEnable(GL_DEPTH_TEST)", "glDepthFunc(GL_LEQUAL)",
-                          "glEnable(GL_CULL_FACE)", "glCullFace(GL_BACK)",
-                          // SetEye applies with the old centre, SetCenter again with the new
-                          "glMatrixMode(GL_PROJECTION)", "glLoadIdentity()",
-                          "gluPerspective(45, 1.33333333, 0.100000001, 10000)",
-                          "glMatrixMode(GL_MODELVIEW)", "glLoadIdentity()",
-                          "gluLookAt(10, 10, 10, 0, 0, 0, 0, 1, 0)", "glMatrixMode(GL_PROJECTION)",
-                          "glLoadIdentity()", "gluPerspective(45, 1.33333333, 0.100000001, 10000)",
-                          "glMatrixMode(GL_MODELVIEW)", "glLoadIdentity()",
-                          "gluLookAt(10, 10, 10, 15, 15, 0, 0, 1, 0)",
-                          "QueryPerformanceCounter(7500000)"));
+  EXPECT_THAT(
+      prologue,
+      ElementsAre("glClear(GL_COLOR_BUFFER_BIT|GL_DEPTH_BUFFER_BIT)", "glEnable(GL_DEPTH_TEST)",
+                  "glDepthFunc(GL_LEQUAL)", "glEnable(GL_CULL_FACE)", "glCullFace(GL_BACK)",
+                  // SetEye applies with the old centre, SetCenter again with the new
+                  "glMatrixMode(GL_PROJECTION)", "glLoadIdentity()",
+                  "gluPerspective(45, 1.33333333, 0.100000001, 10000)",
+                  "glMatrixMode(GL_MODELVIEW)", "glLoadIdentity()",
+                  "gluLookAt(10, 10, 10, 0, 0, 0, 0, 1, 0)", "glMatrixMode(GL_PROJECTION)",
+                  "glLoadIdentity()", "gluPerspective(45, 1.33333333, 0.100000001, 10000)",
+                  "glMatrixMode(GL_MODELVIEW)", "glLoadIdentity()",
+                  "gluLookAt(10, 10, 10, 15, 15, 0, 0, 1, 0)", "QueryPerformanceCounter(7500000)"));
 }
 
 TEST_F(SceneTest, OneFrameIsOneTriangleBatchOf2400VerticesAnd400Colours) {
@@ -180,10 +179,10 @@ TEST_F(SceneTest, ColourPulsesGreenAndRisesInBlueAcrossColumns) {
 }
 
 TEST_F(SceneTest, EachTwoSecondSlotHasItsCaption) {
-  const char* const captions[] = {"ropa puta!",     "puta ropa",    "como me gusta...",
-                                  "pasar la mopa",  "Esta Plumo",   "no puedo",
-                                  "cuando salga",   "me pillo un pedo", "chunda, chunda",
-                                  "chumba chum!",   "pedooooo",     "patachum!!"};
+  const char* const captions[] = {"ropa puta!",    "puta ropa",        "como me gusta...",
+                                  "pasar la mopa", "Esta Plumo",       "no puedo",
+                                  "cuando salga",  "me pillo un pedo", "chunda, chunda",
+                                  "chumba chum!",  "pedooooo",         "patachum!!"};
   for (int slot = 0; slot < 12; ++slot) {
     RenderAt(slot * 2 + 1.0);
     EXPECT_THAT(Captions(), ElementsAre(CaptionCall(captions[slot]))) << "slot " << slot;
@@ -211,7 +210,8 @@ TEST_F(SceneTest, TheEndOfTheCycleShowsNoCaptionAndRestartsTheClock) {
   EXPECT_TRUE(Captions().empty());
   EXPECT_EQ(sceneTime, 0.0);
   // That frame's grid still used the old time.
-  EXPECT_EQ(FrameCalls("glVertex3f")[19 * 120 + 1].args[2], static_cast<float>(std::cos(19 * 24.5)));
+  EXPECT_EQ(FrameCalls("glVertex3f")[19 * 120 + 1].args[2],
+            static_cast<float>(std::cos(19 * 24.5)));
 
   RenderAfter(0.25);
   EXPECT_DOUBLE_EQ(sceneTime, 0.25);

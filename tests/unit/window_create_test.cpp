@@ -11,7 +11,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-std::string H(const void* handle) { return fake::Handle(handle).text; }
+std::string H(const void* handle) {
+  return fake::Handle(handle).text;
+}
 
 class WindowCreateTest : public FakeTest {
  protected:
@@ -247,9 +249,9 @@ TEST_F(WindowCreateTest, AnExistingClassIsUsedAsItIs) {
 
 struct FailingStep {
   const char* call;
-  bool windowLeft;     // the hidden window still exists
-  bool closeRan;       // Close tore everything down
-  bool classLeft;      // "Vrel Window" still registered
+  bool windowLeft;  // the hidden window still exists
+  bool closeRan;    // Close tore everything down
+  bool classLeft;   // "Vrel Window" still registered
 };
 
 class CreateFailureTest : public WindowCreateTest,
@@ -275,18 +277,17 @@ TEST_P(CreateFailureTest, LeavesTheDescribedState) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachStep, CreateFailureTest,
-    ::testing::Values(FailingStep{"RegisterClassA", false, false, false},
-                      // The class this call registered is unregistered again.
-                      FailingStep{"CreateWindowExA", false, false, false},
-                      // The hidden window stays until Close.
-                      FailingStep{"GetDC", true, false, true},
-                      FailingStep{"ChoosePixelFormat", false, true, false},
-                      FailingStep{"SetPixelFormat", false, true, false},
-                      FailingStep{"wglCreateContext", false, true, false},
-                      FailingStep{"wglMakeCurrent", false, true, false}),
-    [](const auto& param) { return std::string(param.param.call); });
+INSTANTIATE_TEST_SUITE_P(EachStep, CreateFailureTest,
+                         ::testing::Values(FailingStep{"RegisterClassA", false, false, false},
+                                           // The class this call registered is unregistered again.
+                                           FailingStep{"CreateWindowExA", false, false, false},
+                                           // The hidden window stays until Close.
+                                           FailingStep{"GetDC", true, false, true},
+                                           FailingStep{"ChoosePixelFormat", false, true, false},
+                                           FailingStep{"SetPixelFormat", false, true, false},
+                                           FailingStep{"wglCreateContext", false, true, false},
+                                           FailingStep{"wglMakeCurrent", false, true, false}),
+                         [](const auto& param) { return std::string(param.param.call); });
 
 TEST_F(WindowCreateTest, RefusedDisplayModeLeavesTheWindowShownAndTheCursorAlone) {
   GlWindow window("Plumo");

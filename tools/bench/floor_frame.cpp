@@ -24,8 +24,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <ctime>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -224,8 +224,8 @@ int main(int argc, char** argv) {
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_Window* window = SDL_CreateWindow("floor", 0, 0, kWidth, kHeight,
-                                        SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
+  SDL_Window* window =
+      SDL_CreateWindow("floor", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
   SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
   if (!context) {
     std::fprintf(stderr, "floor_frame: no window or GL context: %s\n", SDL_GetError());

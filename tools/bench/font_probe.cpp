@@ -62,9 +62,9 @@ int main() {
 
   // Font::Load's calls, in its order and with its arguments.
   const double t0 = Now();
-  HFONT font = CreateFontA(-48, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                           "Arial");
+  HFONT font =
+      CreateFontA(-48, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                  ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
   const GLuint bitmapBase = glGenLists(kCodes);
   const GLuint polygonBase = glGenLists(kCodes);
   const GLuint lineBase = glGenLists(kCodes);
@@ -74,8 +74,8 @@ int main() {
   const BOOL bitmaps = wglUseFontBitmapsA(hdc, 0, kCodes, bitmapBase);
   const double t2 = Now();
   static GLYPHMETRICSFLOAT metrics[kCodes];
-  const BOOL polygons = wglUseFontOutlinesA(hdc, 0, kCodes, polygonBase, 0.0f, 0.0f,
-                                            WGL_FONT_POLYGONS, metrics);
+  const BOOL polygons =
+      wglUseFontOutlinesA(hdc, 0, kCodes, polygonBase, 0.0f, 0.0f, WGL_FONT_POLYGONS, metrics);
   const double t3 = Now();
   const BOOL lines =
       wglUseFontOutlinesA(hdc, 0, kCodes, lineBase, 0.0f, 0.0f, WGL_FONT_LINES, metrics);

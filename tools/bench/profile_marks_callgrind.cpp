@@ -4,7 +4,9 @@
 
 #include "profile_marks.h"
 
-void ProfileBegin() { CALLGRIND_TOGGLE_COLLECT; }
+void ProfileBegin() {
+  CALLGRIND_TOGGLE_COLLECT;
+}
 
 void ProfileEnd(const char* part) {
   CALLGRIND_TOGGLE_COLLECT;

@@ -158,4 +158,6 @@ void* glXGetProcAddressARB(const unsigned char* name) {
   return ProbeGetProcAddress(name);
 }
 
-void* glXGetProcAddress(const unsigned char* name) { return glXGetProcAddressARB(name); }
+void* glXGetProcAddress(const unsigned char* name) {
+  return glXGetProcAddressARB(name);
+}

@@ -53,9 +53,10 @@ void Recording::ReportCycle(int64_t frame) {
   const double now = sceneTime;
   if (now < lastSceneTime) {
     ++cycles;
-    std::fprintf(stderr, "plumo-capture: cycle %d ended at frame %lld, scene time %.9f s, resident %ld KiB\n",
-                 cycles, static_cast<long long>(frame), lastSceneTime + 1.0 / options.fps,
-                 ResidentKiB());
+    std::fprintf(
+        stderr,
+        "plumo-capture: cycle %d ended at frame %lld, scene time %.9f s, resident %ld KiB\n",
+        cycles, static_cast<long long>(frame), lastSceneTime + 1.0 / options.fps, ResidentKiB());
   }
   lastSceneTime = now;
 }

@@ -26,9 +26,9 @@ int main() {
   HWND hwnd = CreateWindowExA(0, "Plumo Probe", "probe", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
                               instance, nullptr);
   HDC hdc = hwnd ? GetDC(hwnd) : nullptr;
-  HFONT font = CreateFontA(-48, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                           "Arial");
+  HFONT font =
+      CreateFontA(-48, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                  ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
   if (!hdc || !font) {
     std::fprintf(stderr, "char_widths: no device context or no font\n");
     return 1;

@@ -13,7 +13,9 @@ std::string Lower(const char* text) {
   return result;
 }
 
-bool HasStyle(DWORD style, DWORD bits) { return (style & bits) == bits; }
+bool HasStyle(DWORD style, DWORD bits) {
+  return (style & bits) == bits;
+}
 
 }  // namespace
 

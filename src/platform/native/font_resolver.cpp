@@ -172,15 +172,16 @@ bool SizeFont(int height, SizedFont* font, std::string* why) {
 // Windows-1252 where it differs from Latin-1. The five codes that 1252 leaves
 // undefined map to the C1 controls of the same value, as Windows maps them.
 const char32_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 // Synthetic bold widens strokes and advances by the strength FreeType gives
 // a sized glyph: a 24th of the em.
-FT_Pos EmboldenStrength(FT_Face face) { return face->units_per_EM / 24; }
+FT_Pos EmboldenStrength(FT_Face face) {
+  return face->units_per_EM / 24;
+}
 
 char32_t AnsiToUnicode(unsigned code) {
   if (code >= 0x80 && code < 0xA0) return kCp1252High[code - 0x80];
@@ -220,8 +221,7 @@ FT_GlyphSlot LoadHintedGlyph(const SizedFont& font, FT_UInt glyph) {
   FT_Activate_Size(font.size);
   // Embedded bitmap strikes are skipped: the image must be that of the
   // outline the metrics describe.
-  if (FT_Load_Glyph(font.face, glyph, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0)
-    return nullptr;
+  if (FT_Load_Glyph(font.face, glyph, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0) return nullptr;
   FT_GlyphSlot slot = font.face->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return nullptr;
   if (font.embolden) FT_GlyphSlot_Embolden(slot);

@@ -201,8 +201,7 @@ bool OutlineListBuilder::Build(const SizedFont& font, FT_UInt glyph, GLuint list
   return true;
 }
 
-void OutlineListBuilder::Flatten(FT_Outline* outline, double tolerance, double unit,
-                                 double depth) {
+void OutlineListBuilder::Flatten(FT_Outline* outline, double tolerance, double unit, double depth) {
   front_.clear();
   contourEnds_.clear();
   OutlineFlattener flattener{this, tolerance, unit};

@@ -30,7 +30,7 @@ class BitmapListBuilder {
 };
 
 struct OutlineStyle {
-  bool polygons = true;   // WGL_FONT_POLYGONS; false for WGL_FONT_LINES
+  bool polygons = true;    // WGL_FONT_POLYGONS; false for WGL_FONT_LINES
   GLdouble deviation = 0;  // chord error allowed in em units; 0 for one design unit
   GLdouble extrusion = 0;  // depth along -z in em units; 0 for flat glyphs
 };

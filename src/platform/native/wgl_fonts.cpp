@@ -25,7 +25,9 @@ WglFonts& State() {
 // The lists go into whatever context is current, whoever made it. GL itself
 // knows whether there is one: without a context its entry points are no-ops
 // and glGetString answers null.
-bool HasCurrentContext() { return glGetString(GL_VERSION) != nullptr; }
+bool HasCurrentContext() {
+  return glGetString(GL_VERSION) != nullptr;
+}
 
 // The client pixel-store state that glBitmap reads while a list is compiled.
 struct UnpackState {
@@ -85,9 +87,8 @@ BOOL WINAPI wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase
   return built ? TRUE : FALSE;
 }
 
-BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBase,
-                                FLOAT deviation, FLOAT extrusion, int format,
-                                LPGLYPHMETRICSFLOAT metrics) {
+BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation,
+                                FLOAT extrusion, int format, LPGLYPHMETRICSFLOAT metrics) {
   if (format != WGL_FONT_POLYGONS && format != WGL_FONT_LINES) return FALSE;
   const native::SizedFont* font = native::SelectedFont(hdc, "wglUseFontOutlinesA");
   if (!font || !native::HasCurrentContext()) return FALSE;
