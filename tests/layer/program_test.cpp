@@ -21,7 +21,8 @@ class Program : public ::testing::Test {
   void SetUp() override {
     child = xtest::Spawn(PLUMO_PROGRAM, {}, true, /*captureStderr=*/true);
     ASSERT_GT(child.pid, 0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    // Generous: a sanitizer build on a busy machine takes many seconds to show it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < deadline) {
       window = xtest::Current().FindWindow("Plumo");
       if (window.viewable && xtest::Current().ModeWidth() == 640) break;
