@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "cpu_time.h"
+#include "frame_options.h"
 #include "profile_marks.h"
 
 const char* CaptionAt(double t);  // the demo's caption timeline
@@ -42,23 +43,7 @@ const int kGrid = 20;
 const double kSceneTime = 1.0;  // inside the first caption's slot, green well above 0
 const int kPixelHeight = 48;
 
-struct Options {
-  int frames = 1000;
-  int warmup = 30;
-  int profileFrames = 0;
-};
-
-bool Parse(int argc, char** argv, Options* options) {
-  for (int i = 1; i < argc; ++i) {
-    int* target = nullptr;
-    if (std::strcmp(argv[i], "--frames") == 0) target = &options->frames;
-    if (std::strcmp(argv[i], "--warmup") == 0) target = &options->warmup;
-    if (std::strcmp(argv[i], "--profile-frames") == 0) target = &options->profileFrames;
-    if (!target || i + 1 >= argc) return false;
-    *target = std::atoi(argv[++i]);
-  }
-  return options->frames >= 0 && options->warmup >= 0 && options->profileFrames >= 0;
-}
+using Options = bench::FrameOptions;
 
 double WallSeconds() {
   timespec now{};
@@ -210,7 +195,7 @@ void Draw(const Scene& scene) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (!Parse(argc, argv, &options)) {
+  if (!bench::ParseFrameOptions(argc, argv, &options)) {
     std::fprintf(stderr, "usage: floor_frame [--frames N] [--warmup N] [--profile-frames N]\n");
     return 2;
   }

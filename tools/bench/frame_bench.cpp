@@ -20,29 +20,14 @@
 #include <initializer_list>
 
 #include "cpu_time.h"
+#include "frame_options.h"
 #include "platform/platform.h"
 #include "profile_marks.h"
 #include "scene/wave_demo.h"
 
 namespace {
 
-struct Options {
-  int frames = 1000;
-  int warmup = 30;
-  int profileFrames = 0;
-};
-
-bool Parse(int argc, char** argv, Options* options) {
-  for (int i = 1; i < argc; ++i) {
-    int* target = nullptr;
-    if (std::strcmp(argv[i], "--frames") == 0) target = &options->frames;
-    if (std::strcmp(argv[i], "--warmup") == 0) target = &options->warmup;
-    if (std::strcmp(argv[i], "--profile-frames") == 0) target = &options->profileFrames;
-    if (!target || i + 1 >= argc) return false;
-    *target = std::atoi(argv[++i]);
-  }
-  return options->frames >= 0 && options->warmup >= 0 && options->profileFrames >= 0;
-}
+using Options = bench::FrameOptions;
 
 double WallSeconds() {
   LARGE_INTEGER frequency, count;
@@ -89,7 +74,7 @@ void Profile(WaveDemo* scene, int frames) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (!Parse(argc, argv, &options)) {
+  if (!bench::ParseFrameOptions(argc, argv, &options)) {
     std::fprintf(stderr, "usage: frame_bench [--frames N] [--warmup N] [--profile-frames N]\n");
     return 2;
   }
