@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "freetype_reference.h"
 
@@ -148,6 +149,30 @@ TEST_F(OutlineLists, EachListMovesOnByItsCellIncrement) {
       EXPECT_FLOAT_EQ(matrix[12], metrics_[code].gmfCellIncX) << code;
       EXPECT_EQ(matrix[13], 0.0f) << code;
     }
+}
+
+TEST_F(OutlineLists, ACallForMoreCodesThanABatchBuildsThemAllAsSeparateCallsWould) {
+  // 300 codes are built in more than one batch: the later lists and metrics
+  // must land where a call for those codes alone puts them.
+  const GLuint whole = glGenLists(300), tail = glGenLists(44);
+  std::vector<GLYPHMETRICSFLOAT> wholeMetrics(300), tailMetrics(44);
+  ASSERT_TRUE(
+      wglUseFontOutlinesA(dc_, 0, 300, whole, 0, 0, WGL_FONT_POLYGONS, wholeMetrics.data()));
+  ASSERT_TRUE(wglUseFontOutlinesA(dc_, 256, 44, tail, 0, 0, WGL_FONT_POLYGONS, tailMetrics.data()));
+  for (unsigned code = 0; code < 256; ++code)
+    EXPECT_EQ(std::memcmp(&wholeMetrics[code], &filled_[code], sizeof filled_[code]), 0) << code;
+  for (unsigned i = 0; i < 44; ++i) {
+    EXPECT_GT(wholeMetrics[256 + i].gmfCellIncX, 0.0f) << 256 + i;
+    EXPECT_EQ(std::memcmp(&wholeMetrics[256 + i], &tailMetrics[i], sizeof tailMetrics[i]), 0)
+        << 256 + i;
+  }
+  for (unsigned i : {0u, 1u, 43u}) {
+    const std::vector<uint8_t> pixels = Draw(whole + 256 + i);
+    EXPECT_GT(LitCount(pixels), 500) << 256 + i;
+    EXPECT_EQ(pixels, Draw(tail + i)) << 256 + i;
+  }
+  glDeleteLists(whole, 300);
+  glDeleteLists(tail, 44);
 }
 
 TEST_F(OutlineLists, ExtrusionAddsABackFaceAndOutwardWalls) {

@@ -213,6 +213,27 @@ void CloseFont(SizedFont* font) {
   font->size = nullptr;
 }
 
+bool OpenFontCopy(const SizedFont& font, SizedFont* copy) {
+  *copy = font;
+  copy->face = nullptr;
+  copy->size = nullptr;
+  if (FT_New_Face(Library().freetype, font.file.c_str(), font.faceIndex, &copy->face) != 0)
+    return false;
+  if (FT_Set_Pixel_Sizes(copy->face, 0, static_cast<FT_UInt>(font.emPixels)) != 0) {
+    CloseFontCopy(copy);
+    return false;
+  }
+  copy->size = copy->face->size;
+  return true;
+}
+
+void CloseFontCopy(SizedFont* copy) {
+  // The face's own size goes with it.
+  if (copy->face) FT_Done_Face(copy->face);
+  copy->face = nullptr;
+  copy->size = nullptr;
+}
+
 FT_UInt GlyphForAnsiCode(const SizedFont& font, unsigned code) {
   return FT_Get_Char_Index(font.face, AnsiToUnicode(code));
 }

@@ -39,6 +39,12 @@ struct SizedFont {
 bool OpenFont(const FontRequest& request, SizedFont* font, std::string* why);
 void CloseFont(SizedFont* font);
 
+// Another handle on a sized font, with a face of its own: FreeType lets
+// threads load glyphs at the same time only from different faces. Copies are
+// opened and closed by one thread at a time; each is then used by one thread.
+bool OpenFontCopy(const SizedFont& font, SizedFont* copy);
+void CloseFontCopy(SizedFont* copy);
+
 // The glyph that an ANSI (Windows-1252) code maps to; 0, the face's missing
 // glyph, where it has none.
 FT_UInt GlyphForAnsiCode(const SizedFont& font, unsigned code);

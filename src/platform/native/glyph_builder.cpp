@@ -13,7 +13,25 @@ namespace native {
 
 // ---------------------------------------------------------------- bitmaps
 
-bool BitmapListBuilder::Build(const SizedFont& font, FT_UInt glyph, GLuint list) {
+namespace {
+
+// Rows bottom-up, each padded to 4 bytes: glBitmap's order.
+void FlipRows(const FT_Bitmap& bitmap, std::vector<GLubyte>* bits) {
+  const size_t stride = (bitmap.width + 31) / 32 * 4;
+  const size_t rowBytes = (bitmap.width + 7) / 8;
+  const size_t pitch = static_cast<size_t>(std::abs(bitmap.pitch));
+  bits->assign(stride * bitmap.rows, 0);
+  for (size_t row = 0; row < bitmap.rows; ++row) {
+    // A negative pitch means FreeType already stored the rows bottom-up.
+    const size_t memoryRow = bitmap.pitch >= 0 ? row : bitmap.rows - 1 - row;
+    std::memcpy(&(*bits)[(bitmap.rows - 1 - row) * stride], bitmap.buffer + memoryRow * pitch,
+                rowBytes);
+  }
+}
+
+}  // namespace
+
+bool RenderBitmapGlyph(const SizedFont& font, FT_UInt glyph, BitmapGlyph* out) {
   const int advance = PixelAdvance(font, glyph);
   FT_GlyphSlot slot = LoadHintedGlyph(font, glyph);
   if (!slot || advance < 0) return false;
@@ -22,33 +40,27 @@ bool BitmapListBuilder::Build(const SizedFont& font, FT_UInt glyph, GLuint list)
   if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return false;
   const FT_Bitmap& bitmap = slot->bitmap;
 
-  glNewList(list, GL_COMPILE);
+  out->advance = static_cast<GLfloat>(advance);
   if (bitmap.width == 0 || bitmap.rows == 0) {
-    // A blank glyph such as space still moves the raster position on.
-    glBitmap(0, 0, 0.0f, 0.0f, static_cast<GLfloat>(advance), 0.0f, nullptr);
-  } else {
-    FlipRows(bitmap);
-    const auto width = static_cast<GLsizei>(bitmap.width);
-    const auto height = static_cast<GLsizei>(bitmap.rows);
-    glBitmap(width, height, static_cast<GLfloat>(-slot->bitmap_left),
-             static_cast<GLfloat>(height - slot->bitmap_top), static_cast<GLfloat>(advance), 0.0f,
-             bits_.data());
+    out->bits.clear();
+    out->width = out->height = 0;
+    out->originX = out->originY = 0;
+    return true;
   }
-  glEndList();
+  FlipRows(bitmap, &out->bits);
+  out->width = static_cast<GLsizei>(bitmap.width);
+  out->height = static_cast<GLsizei>(bitmap.rows);
+  out->originX = static_cast<GLfloat>(-slot->bitmap_left);
+  out->originY = static_cast<GLfloat>(out->height - slot->bitmap_top);
   return true;
 }
 
-void BitmapListBuilder::FlipRows(const FT_Bitmap& bitmap) {
-  const size_t stride = (bitmap.width + 31) / 32 * 4;
-  const size_t rowBytes = (bitmap.width + 7) / 8;
-  const size_t pitch = static_cast<size_t>(std::abs(bitmap.pitch));
-  bits_.assign(stride * bitmap.rows, 0);  // keeps its capacity from glyph to glyph
-  for (size_t row = 0; row < bitmap.rows; ++row) {
-    // A negative pitch means FreeType already stored the rows bottom-up.
-    const size_t memoryRow = bitmap.pitch >= 0 ? row : bitmap.rows - 1 - row;
-    std::memcpy(&bits_[(bitmap.rows - 1 - row) * stride], bitmap.buffer + memoryRow * pitch,
-                rowBytes);
-  }
+void CompileBitmapList(const BitmapGlyph& glyph, GLuint list) {
+  // A blank glyph is an empty glBitmap: it still moves the raster position.
+  glNewList(list, GL_COMPILE);
+  glBitmap(glyph.width, glyph.height, glyph.originX, glyph.originY, glyph.advance, 0.0f,
+           glyph.bits.empty() ? nullptr : glyph.bits.data());
+  glEndList();
 }
 
 // ---------------------------------------------------------------- outlines
@@ -58,25 +70,25 @@ void BitmapListBuilder::FlipRows(const FT_Bitmap& bitmap) {
 // as keep every chord within `tolerance` of its curve: a step of h in t
 // strays from the curve by at most h^2/8 * max|B''|.
 struct OutlineFlattener {
-  OutlineListBuilder* builder;
+  OutlineGlyph* glyph;
   double tolerance;  // font units
   double unit;       // em units per font unit
   FT_Vector current{0, 0};
 
   void Add(double x, double y) {
-    builder->front_.insert(builder->front_.end(), {x * unit, y * unit, 0.0});
+    glyph->front.insert(glyph->front.end(), {x * unit, y * unit, 0.0});
   }
 
   // Decompose repeats a contour's first point to close it; the polylines are
   // closed by their users (GL_LINE_LOOP, the tessellator), so it is dropped.
   void EndContour() {
-    std::vector<GLdouble>& points = builder->front_;
-    const size_t start = builder->contourEnds_.empty() ? 0 : builder->contourEnds_.back();
+    std::vector<GLdouble>& points = glyph->front;
+    const size_t start = glyph->contourEnds.empty() ? 0 : glyph->contourEnds.back();
     const size_t end = points.size() / 3;
     if (end - start > 1 && points[3 * start] == points[3 * end - 3] &&
         points[3 * start + 1] == points[3 * end - 2])
       points.resize(points.size() - 3);
-    if (points.size() / 3 > start) builder->contourEnds_.push_back(points.size() / 3);
+    if (points.size() / 3 > start) glyph->contourEnds.push_back(points.size() / 3);
   }
 
   int Steps(double secondDifference) const {
@@ -152,59 +164,20 @@ GLYPHMETRICSFLOAT DesignMetrics(FT_Outline* outline, FT_Pos advance, double unit
 
 }  // namespace
 
-OutlineListBuilder::OutlineListBuilder() : tess_(gluNewTess()) {
-  if (!tess_) return;
-  // The tessellator's output goes straight into the list being compiled.
-  gluTessCallback(tess_, GLU_TESS_BEGIN, reinterpret_cast<_GLUfuncptr>(glBegin));
-  gluTessCallback(tess_, GLU_TESS_VERTEX, reinterpret_cast<_GLUfuncptr>(glVertex3dv));
-  gluTessCallback(tess_, GLU_TESS_END, reinterpret_cast<_GLUfuncptr>(glEnd));
-  gluTessCallback(tess_, GLU_TESS_COMBINE_DATA, reinterpret_cast<_GLUfuncptr>(&Combine));
-  gluTessCallback(tess_, GLU_TESS_ERROR_DATA, reinterpret_cast<_GLUfuncptr>(&TessError));
-  // Overlapping contours (composite glyphs) must fill once, not cancel out:
-  // TrueType and PostScript outlines both mean the non-zero rule.
-  gluTessProperty(tess_, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
-}
-
-OutlineListBuilder::~OutlineListBuilder() {
-  if (tess_) gluDeleteTess(tess_);
-}
-
-bool OutlineListBuilder::Build(const SizedFont& font, FT_UInt glyph, GLuint list,
-                               const OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) {
+bool ShapeOutlineGlyph(const SizedFont& font, FT_UInt glyph, const OutlineStyle& style,
+                       OutlineGlyph* out) {
   FT_Pos advance = 0;
   FT_Outline* outline = LoadDesignOutline(font, glyph, &advance);
   if (!outline) return false;
   const double unit = 1.0 / font.face->units_per_EM;
-  if (metrics) *metrics = DesignMetrics(outline, advance, unit);
+  out->metrics = DesignMetrics(outline, advance, unit);
+  out->advance = static_cast<GLfloat>(advance * unit);
+  out->fillsRight = FT_Outline_Get_Orientation(outline) == FT_ORIENTATION_FILL_RIGHT;
 
+  out->front.clear();
+  out->contourEnds.clear();
   const double tolerance = style.deviation > 0 ? style.deviation * font.face->units_per_EM : 1.0;
-  const double depth = std::max(style.extrusion, 0.0);
-  Flatten(outline, tolerance, unit, depth);
-  const bool fillsRight = FT_Outline_Get_Orientation(outline) == FT_ORIENTATION_FILL_RIGHT;
-
-  glNewList(list, GL_COMPILE);
-  if (style.polygons) {
-    EmitFace(front_, 1.0);
-    if (depth > 0) {
-      EmitFace(back_, -1.0);
-      EmitWalls(fillsRight);
-    }
-  } else {
-    EmitLoops(front_);
-    if (depth > 0) {
-      EmitLoops(back_);
-      EmitRungs();
-    }
-  }
-  glTranslatef(static_cast<GLfloat>(advance * unit), 0.0f, 0.0f);
-  glEndList();
-  return true;
-}
-
-void OutlineListBuilder::Flatten(FT_Outline* outline, double tolerance, double unit, double depth) {
-  front_.clear();
-  contourEnds_.clear();
-  OutlineFlattener flattener{this, tolerance, unit};
+  OutlineFlattener flattener{out, tolerance, unit};
   FT_Outline_Funcs walk{};
   walk.move_to = &OutlineFlattener::MoveTo;
   walk.line_to = &OutlineFlattener::LineTo;
@@ -213,55 +186,129 @@ void OutlineListBuilder::Flatten(FT_Outline* outline, double tolerance, double u
   FT_Outline_Decompose(outline, &walk, &flattener);
   flattener.EndContour();
 
-  back_.clear();
-  if (depth <= 0) return;
-  back_.assign(front_.begin(), front_.end());
-  for (size_t z = 2; z < back_.size(); z += 3) back_[z] = -depth;
+  out->back.clear();
+  if (style.extrusion > 0) {
+    out->back = out->front;
+    for (size_t z = 2; z < out->back.size(); z += 3) out->back[z] = -style.extrusion;
+  }
+  return true;
 }
 
-void OutlineListBuilder::EmitFace(std::vector<GLdouble>& points, GLdouble normalZ) {
+// ------------------------------------------------------------ tessellation
+
+GlyphTessellator::GlyphTessellator() : tess_(gluNewTess()) {
+  if (!tess_) return;
+  // Fans and strips are kept as GLU makes them: they hold fewer corners
+  // than separate triangles, and each corner costs GL's list compiler.
+  gluTessCallback(tess_, GLU_TESS_BEGIN_DATA, reinterpret_cast<_GLUfuncptr>(&Begin));
+  gluTessCallback(tess_, GLU_TESS_VERTEX_DATA, reinterpret_cast<_GLUfuncptr>(&Vertex));
+  gluTessCallback(tess_, GLU_TESS_COMBINE_DATA, reinterpret_cast<_GLUfuncptr>(&Combine));
+  gluTessCallback(tess_, GLU_TESS_ERROR_DATA, reinterpret_cast<_GLUfuncptr>(&Error));
+  // Overlapping contours (composite glyphs) must fill once, not cancel out:
+  // TrueType and PostScript outlines both mean the non-zero rule.
+  gluTessProperty(tess_, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
+}
+
+GlyphTessellator::~GlyphTessellator() {
+  if (tess_) gluDeleteTess(tess_);
+}
+
+void GlyphTessellator::Tessellate(OutlineGlyph* glyph) {
   // Facing along the normal, the tessellator's triangles run counter-clockwise:
   // the front face looks at +z, the back face of an extruded glyph at -z.
-  glNormal3d(0.0, 0.0, normalZ);
-  if (contourEnds_.empty()) return;
+  Fill(glyph->front, glyph->contourEnds, 1.0, &glyph->frontFace);
+  glyph->backFace.Clear();
+  if (!glyph->back.empty()) Fill(glyph->back, glyph->contourEnds, -1.0, &glyph->backFace);
+}
+
+void GlyphTessellator::Fill(const std::vector<GLdouble>& points,
+                            const std::vector<size_t>& contourEnds, GLdouble normalZ,
+                            TessellatedFace* face) {
+  face->Clear();
+  if (contourEnds.empty()) return;
+  face_ = face;
   gluTessNormal(tess_, 0.0, 0.0, normalZ);
   gluTessBeginPolygon(tess_, this);
   size_t start = 0;
-  for (size_t end : contourEnds_) {
+  for (size_t end : contourEnds) {
     gluTessBeginContour(tess_);
-    for (size_t v = start; v < end; ++v) gluTessVertex(tess_, &points[3 * v], &points[3 * v]);
+    // GLU only reads the coordinates, and hands the data pointer back.
+    for (size_t v = start; v < end; ++v) {
+      auto* vertex = const_cast<GLdouble*>(&points[3 * v]);
+      gluTessVertex(tess_, vertex, vertex);
+    }
     gluTessEndContour(tess_);
     start = end;
   }
   gluTessEndPolygon(tess_);
   extra_.clear();
-  if (tessError_) {
+  face_ = nullptr;
+  if (error_) {
     std::fprintf(stderr, "plumo: wglUseFontOutlinesA: GLU tessellator: %s\n",
-                 reinterpret_cast<const char*>(gluErrorString(tessError_)));
-    tessError_ = 0;
+                 reinterpret_cast<const char*>(gluErrorString(error_)));
+    error_ = 0;
   }
 }
 
-void OutlineListBuilder::EmitWalls(bool fillsRight) {
+void GlyphTessellator::Begin(GLenum mode, void* tessellator) {
+  TessellatedFace& face = *static_cast<GlyphTessellator*>(tessellator)->face_;
+  face.primitives.push_back({mode, face.corners.size() / 3, 0});
+}
+
+void GlyphTessellator::Vertex(void* vertex, void* tessellator) {
+  const auto* xyz = static_cast<const GLdouble*>(vertex);
+  TessellatedFace& face = *static_cast<GlyphTessellator*>(tessellator)->face_;
+  face.corners.insert(face.corners.end(), xyz, xyz + 3);
+  ++face.primitives.back().count;
+}
+
+void GlyphTessellator::Combine(GLdouble coords[3], void* /*data*/[4], GLfloat /*weight*/[4],
+                               void** out, void* tessellator) {
+  // The new vertex must outlive gluTessEndPolygon; a deque never moves what
+  // it already holds.
+  auto& extra = static_cast<GlyphTessellator*>(tessellator)->extra_;
+  extra.push_back({coords[0], coords[1], coords[2]});
+  *out = extra.back().data();
+}
+
+void GlyphTessellator::Error(GLenum error, void* tessellator) {
+  static_cast<GlyphTessellator*>(tessellator)->error_ = error;
+}
+
+// ------------------------------------------------------------- compiling
+
+namespace {
+
+void EmitFace(const TessellatedFace& face, GLdouble normalZ) {
+  glNormal3d(0.0, 0.0, normalZ);
+  for (const TessellatedFace::Primitive& primitive : face.primitives) {
+    glBegin(primitive.mode);
+    for (size_t v = primitive.first; v < primitive.first + primitive.count; ++v)
+      glVertex3dv(&face.corners[3 * v]);
+    glEnd();
+  }
+}
+
+void EmitWalls(const OutlineGlyph& glyph) {
   // One quad per edge with its own normal, so the walls look faceted as the
   // polylines are. The glyph's filled side tells which way is out.
   glBegin(GL_QUADS);
   size_t start = 0;
-  for (size_t end : contourEnds_) {
+  for (size_t end : glyph.contourEnds) {
     for (size_t v = start; v < end; ++v) {
       const size_t w = v + 1 < end ? v + 1 : start;
-      const GLdouble* a0 = &front_[3 * v];
-      const GLdouble* b0 = &front_[3 * w];
-      const GLdouble* a1 = &back_[3 * v];
-      const GLdouble* b1 = &back_[3 * w];
+      const GLdouble* a0 = &glyph.front[3 * v];
+      const GLdouble* b0 = &glyph.front[3 * w];
+      const GLdouble* a1 = &glyph.back[3 * v];
+      const GLdouble* b1 = &glyph.back[3 * w];
       const GLdouble dx = b0[0] - a0[0], dy = b0[1] - a0[1];
       const GLdouble length = std::hypot(dx, dy);
       if (length == 0) continue;
-      const GLdouble out = fillsRight ? 1.0 : -1.0;
+      const GLdouble out = glyph.fillsRight ? 1.0 : -1.0;
       glNormal3d(-dy / length * out, dx / length * out, 0.0);
       // Counter-clockwise seen from outside the glyph.
       const GLdouble* order[4] = {a0, b0, b1, a1};
-      if (!fillsRight) std::swap(order[1], order[3]);
+      if (!glyph.fillsRight) std::swap(order[1], order[3]);
       for (const GLdouble* vertex : order) glVertex3dv(vertex);
     }
     start = end;
@@ -269,9 +316,9 @@ void OutlineListBuilder::EmitWalls(bool fillsRight) {
   glEnd();
 }
 
-void OutlineListBuilder::EmitLoops(const std::vector<GLdouble>& points) {
+void EmitLoops(const std::vector<GLdouble>& points, const std::vector<size_t>& contourEnds) {
   size_t start = 0;
-  for (size_t end : contourEnds_) {
+  for (size_t end : contourEnds) {
     glBegin(GL_LINE_LOOP);
     for (size_t v = start; v < end; ++v) glVertex3dv(&points[3 * v]);
     glEnd();
@@ -279,28 +326,37 @@ void OutlineListBuilder::EmitLoops(const std::vector<GLdouble>& points) {
   }
 }
 
-void OutlineListBuilder::EmitRungs() {
+void EmitRungs(const OutlineGlyph& glyph) {
   // The edges of an extruded line glyph: each vertex joined to its copy on
   // the back.
   glBegin(GL_LINES);
-  for (size_t v = 0; v < front_.size(); v += 3) {
-    glVertex3dv(&front_[v]);
-    glVertex3dv(&back_[v]);
+  for (size_t v = 0; v < glyph.front.size(); v += 3) {
+    glVertex3dv(&glyph.front[v]);
+    glVertex3dv(&glyph.back[v]);
   }
   glEnd();
 }
 
-void OutlineListBuilder::Combine(GLdouble coords[3], void* /*data*/[4], GLfloat /*weight*/[4],
-                                 void** out, void* builder) {
-  // The new vertex must outlive gluTessEndPolygon; a deque never moves what
-  // it already holds.
-  auto& extra = static_cast<OutlineListBuilder*>(builder)->extra_;
-  extra.push_back({coords[0], coords[1], coords[2]});
-  *out = extra.back().data();
-}
+}  // namespace
 
-void OutlineListBuilder::TessError(GLenum error, void* builder) {
-  static_cast<OutlineListBuilder*>(builder)->tessError_ = error;
+void CompileOutlineList(const OutlineGlyph& glyph, const OutlineStyle& style, GLuint list) {
+  const bool extruded = !glyph.back.empty();
+  glNewList(list, GL_COMPILE);
+  if (style.polygons) {
+    EmitFace(glyph.frontFace, 1.0);
+    if (extruded) {
+      EmitFace(glyph.backFace, -1.0);
+      EmitWalls(glyph);
+    }
+  } else {
+    EmitLoops(glyph.front, glyph.contourEnds);
+    if (extruded) {
+      EmitLoops(glyph.back, glyph.contourEnds);
+      EmitRungs(glyph);
+    }
+  }
+  glTranslatef(glyph.advance, 0.0f, 0.0f);
+  glEndList();
 }
 
 }  // namespace native

@@ -1,25 +1,49 @@
 // opengl32's font calls: display lists made from the font selected into a
 // device context. The glyphs themselves come from glyph_builder; this file
-// checks the call, walks the codes and keeps the caller's GL state intact.
+// checks the call, walks the codes, spreads the glyph work over spare cores
+// and keeps the caller's GL state intact.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "platform/native/font_resolver.h"
 #include "platform/native/glyph_builder.h"
 #include "platform/native/native_fonts.h"
+#include "platform/native/ordered_work.h"
 
 namespace native {
 namespace {
 
-struct WglFonts {
-  BitmapListBuilder bitmaps;
-  std::unique_ptr<OutlineListBuilder> outlines;  // made on first use
+// Reading and tessellating glyphs is most of a build and needs no context, so
+// it is spread over spare cores. More than a few helpers gain nothing: the
+// calling thread compiling the lists is then the bottleneck.
+const size_t kMaxHelpers = 3;
+
+// One tessellator per thread that prepares glyphs, kept from call to call.
+struct Tessellators {
+  std::vector<std::unique_ptr<GlyphTessellator>> perWorker;
+  bool reported = false;
 };
 
-WglFonts& State() {
-  static WglFonts state;
+Tessellators& TessellatorState() {
+  static Tessellators state;
   return state;
+}
+
+bool MakeTessellators(size_t workers) {
+  Tessellators& state = TessellatorState();
+  while (state.perWorker.size() < workers) {
+    auto tessellator = std::make_unique<GlyphTessellator>();
+    if (!tessellator->Usable()) {
+      if (!state.reported)
+        std::fprintf(stderr, "plumo: wglUseFontOutlinesA: GLU cannot make a tessellator\n");
+      state.reported = true;
+      return false;
+    }
+    state.perWorker.push_back(std::move(tessellator));
+  }
+  return true;
 }
 
 // The lists go into whatever context is current, whoever made it. GL itself
@@ -55,17 +79,82 @@ void SetUnpack(const UnpackState& state) {
 }
 
 // Tightly packed rows padded to 4 bytes, most significant bit first: the
-// layout BitmapListBuilder writes, whatever the caller had set.
+// layout RenderBitmapGlyph writes, whatever the caller had set.
 const UnpackState kGlyphUnpack{4, 0, 0, 0, GL_FALSE, GL_FALSE};
 
-OutlineListBuilder* Outlines() {
-  std::unique_ptr<OutlineListBuilder>& outlines = State().outlines;
-  if (!outlines) {
-    outlines = std::make_unique<OutlineListBuilder>();
-    if (!outlines->Usable())
-      std::fprintf(stderr, "plumo: wglUseFontOutlinesA: GLU cannot make a tessellator\n");
+// Glyphs are prepared a batch at a time, so that a call for many codes never
+// holds more than a batch of them.
+const DWORD kBatch = 256;
+
+template <typename BuildBatch>
+bool InBatches(DWORD first, DWORD count, DWORD listBase, const BuildBatch& build) {
+  for (DWORD done = 0; done < count;) {
+    const DWORD size = std::min(kBatch, count - done);
+    if (!build(first + done, size, listBase + done)) return false;
+    done += size;
   }
-  return outlines->Usable() ? outlines.get() : nullptr;
+  return true;
+}
+
+// Copies of the font for the helper threads, so that each reads glyphs from a
+// face of its own; closed when the batch is done.
+class FontCopies {
+ public:
+  FontCopies(const SizedFont& font, size_t wanted) : font_(font) {
+    for (size_t i = 0; i < wanted; ++i) {
+      SizedFont copy;
+      if (!OpenFontCopy(font, &copy)) break;
+      copies_.push_back(copy);
+    }
+  }
+  ~FontCopies() {
+    for (SizedFont& copy : copies_) CloseFontCopy(&copy);
+  }
+  FontCopies(const FontCopies&) = delete;
+  FontCopies& operator=(const FontCopies&) = delete;
+
+  size_t Helpers() const { return copies_.size(); }
+  const SizedFont& For(size_t worker) const { return worker == 0 ? font_ : copies_[worker - 1]; }
+
+ private:
+  const SizedFont& font_;
+  std::vector<SizedFont> copies_;
+};
+
+bool BuildBitmapLists(const SizedFont& font, DWORD first, DWORD count, DWORD listBase) {
+  const FontCopies fonts(font, SpareCores(kMaxHelpers));
+  std::vector<BitmapGlyph> glyphs(count);
+  auto render = [&](size_t i, size_t worker) {
+    const SizedFont& mine = fonts.For(worker);
+    return RenderBitmapGlyph(mine, GlyphForAnsiCode(mine, first + i), &glyphs[i]);
+  };
+  auto compile = [&](size_t i) {
+    CompileBitmapList(glyphs[i], listBase + i);
+    glyphs[i] = BitmapGlyph();
+    return true;
+  };
+  return RunInOrder(count, fonts.Helpers(), render, compile);
+}
+
+bool BuildOutlineLists(const SizedFont& font, DWORD first, DWORD count, DWORD listBase,
+                       const OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) {
+  const FontCopies fonts(font, SpareCores(kMaxHelpers));
+  if (style.polygons && !MakeTessellators(1 + fonts.Helpers())) return false;
+  std::vector<OutlineGlyph> glyphs(count);
+  auto prepare = [&](size_t i, size_t worker) {
+    const SizedFont& mine = fonts.For(worker);
+    if (!ShapeOutlineGlyph(mine, GlyphForAnsiCode(mine, first + i), style, &glyphs[i]))
+      return false;
+    if (style.polygons) TessellatorState().perWorker[worker]->Tessellate(&glyphs[i]);
+    return true;
+  };
+  auto compile = [&](size_t i) {
+    CompileOutlineList(glyphs[i], style, listBase + i);
+    if (metrics) metrics[i] = glyphs[i].metrics;
+    glyphs[i] = OutlineGlyph();
+    return true;
+  };
+  return RunInOrder(count, fonts.Helpers(), prepare, compile);
 }
 
 }  // namespace
@@ -78,11 +167,10 @@ BOOL WINAPI wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase
   // Save, set, build, restore.
   const native::UnpackState saved = native::SaveUnpack();
   native::SetUnpack(native::kGlyphUnpack);
-  bool built = true;
-  for (DWORD i = 0; i < count && built; ++i) {
-    const FT_UInt glyph = native::GlyphForAnsiCode(*font, first + i);
-    built = native::State().bitmaps.Build(*font, glyph, listBase + i);
-  }
+  const bool built =
+      native::InBatches(first, count, listBase, [&](DWORD from, DWORD n, DWORD base) {
+        return native::BuildBitmapLists(*font, from, n, base);
+      });
   native::SetUnpack(saved);
   return built ? TRUE : FALSE;
 }
@@ -92,17 +180,15 @@ BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBas
   if (format != WGL_FONT_POLYGONS && format != WGL_FONT_LINES) return FALSE;
   const native::SizedFont* font = native::SelectedFont(hdc, "wglUseFontOutlinesA");
   if (!font || !native::HasCurrentContext()) return FALSE;
-  native::OutlineListBuilder* builder = native::Outlines();
-  if (!builder) return FALSE;
 
   native::OutlineStyle style;
   style.polygons = format == WGL_FONT_POLYGONS;
   style.deviation = std::max(deviation, 0.0f);
   style.extrusion = std::max(extrusion, 0.0f);
-  for (DWORD i = 0; i < count; ++i) {
-    const FT_UInt glyph = native::GlyphForAnsiCode(*font, first + i);
-    if (!builder->Build(*font, glyph, listBase + i, style, metrics ? &metrics[i] : nullptr))
-      return FALSE;
-  }
-  return TRUE;
+  const bool built =
+      native::InBatches(first, count, listBase, [&](DWORD from, DWORD n, DWORD base) {
+        return native::BuildOutlineLists(*font, from, n, base, style,
+                                         metrics ? metrics + (base - listBase) : nullptr);
+      });
+  return built ? TRUE : FALSE;
 }

@@ -1,0 +1,149 @@
+// The runner that spreads glyph preparation over helper threads: items are
+// finished in order on the calling thread, each after its own preparation,
+// and a failure anywhere stops the batch without finishing anything later.
+#include "platform/native/ordered_work.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using native::RunInOrder;
+
+// Records who prepared and finished what.
+struct Log {
+  explicit Log(size_t count) : prepared(count) {}
+
+  std::vector<std::atomic<bool>> prepared;
+  std::vector<size_t> finished;
+  std::mutex mutex;
+  std::map<size_t, std::thread::id> workerThreads;
+  bool workerSharedAThread = false;
+  bool finishedUnprepared = false;
+  bool finishedOffTheCaller = false;
+
+  void Prepared(size_t item, size_t worker) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      auto [entry, added] = workerThreads.emplace(worker, std::this_thread::get_id());
+      if (!added && entry->second != std::this_thread::get_id()) workerSharedAThread = true;
+    }
+    // Uneven work, so that helpers finish out of order.
+    if (item % 7 == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    prepared[item] = true;
+  }
+
+  void Finished(size_t item, std::thread::id caller) {
+    finishedUnprepared |= !prepared[item];
+    finishedOffTheCaller |= std::this_thread::get_id() != caller;
+    finished.push_back(item);
+  }
+};
+
+std::vector<size_t> UpTo(size_t end) {
+  std::vector<size_t> items;
+  for (size_t i = 0; i < end; ++i) items.push_back(i);
+  return items;
+}
+
+TEST(RunInOrder, FinishesEveryItemInOrderOnTheCallingThreadAfterItsPreparation) {
+  for (size_t helpers : {0, 1, 3}) {
+    const size_t count = 300;
+    Log log(count);
+    const auto caller = std::this_thread::get_id();
+    const bool ok = RunInOrder(
+        count, helpers,
+        [&](size_t item, size_t worker) {
+          log.Prepared(item, worker);
+          return true;
+        },
+        [&](size_t item) {
+          log.Finished(item, caller);
+          return true;
+        });
+    EXPECT_TRUE(ok) << helpers;
+    EXPECT_EQ(log.finished, UpTo(count)) << helpers;
+    EXPECT_FALSE(log.finishedUnprepared) << helpers;
+    EXPECT_FALSE(log.finishedOffTheCaller) << helpers;
+    // Worker numbers tell threads apart, so per-worker scratch is never shared.
+    EXPECT_FALSE(log.workerSharedAThread) << helpers;
+    for (const auto& [worker, thread] : log.workerThreads) {
+      EXPECT_LE(worker, helpers);
+      EXPECT_EQ(worker == 0, thread == caller) << worker;
+    }
+  }
+}
+
+TEST(RunInOrder, AFailedPreparationStopsTheBatchBeforeThatItem) {
+  for (size_t helpers : {0, 2}) {
+    const size_t count = 200, failing = 57;
+    Log log(count);
+    std::atomic<size_t> preparedAfterStop{0};
+    std::atomic<bool> failed{false};
+    const bool ok = RunInOrder(
+        count, helpers,
+        [&](size_t item, size_t worker) {
+          if (failed) ++preparedAfterStop;
+          log.Prepared(item, worker);
+          if (item == failing) failed = true;
+          return item != failing;
+        },
+        [&](size_t item) {
+          log.Finished(item, std::this_thread::get_id());
+          return true;
+        });
+    EXPECT_FALSE(ok) << helpers;
+    EXPECT_EQ(log.finished, UpTo(failing)) << helpers;
+    // Each thread may be in the middle of one more item when the failure lands.
+    EXPECT_LE(preparedAfterStop.load(), helpers + 1) << helpers;
+  }
+}
+
+TEST(RunInOrder, AFailedFinishStopsTheBatchThere) {
+  Log log(100);
+  std::vector<size_t> attempted;
+  const bool ok = RunInOrder(
+      100, 2, [&](size_t item, size_t worker) { return log.Prepared(item, worker), true; },
+      [&](size_t item) {
+        attempted.push_back(item);
+        return item != 10;
+      });
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(attempted, UpTo(11));
+}
+
+TEST(RunInOrder, AnExceptionFailsTheItemInsteadOfEscapingAThread) {
+  // Thrown on a helper the exception would end the process; on the caller it
+  // would leave the helpers unjoined.
+  for (bool inPrepare : {true, false}) {
+    std::vector<size_t> finished;
+    const bool ok = RunInOrder(
+        64, 2,
+        [&](size_t item, size_t) {
+          if (inPrepare && item == 20) throw std::runtime_error("prepare");
+          return true;
+        },
+        [&](size_t item) {
+          if (!inPrepare && item == 20) throw std::bad_alloc();
+          finished.push_back(item);
+          return true;
+        });
+    EXPECT_FALSE(ok) << inPrepare;
+    EXPECT_EQ(finished, UpTo(20)) << inPrepare;
+  }
+}
+
+TEST(RunInOrder, AnEmptyBatchCallsNothingAndSucceeds) {
+  bool called = false;
+  EXPECT_TRUE(RunInOrder(
+      0, 3, [&](size_t, size_t) { return called = true; }, [&](size_t) { return called = true; }));
+  EXPECT_FALSE(called);
+}
+
+}  // namespace
