@@ -70,6 +70,20 @@ TEST(LayerProcess, ExitWhileFullscreenRestoresTheMode) {
   EXPECT_EQ(xtest::Current().ModeHeight(), 768);
 }
 
+TEST(LayerProcess, TheGlWarmUpLoadsTheDriverAheadAndLeavesItToTheFirstWindow) {
+  xtest::Child child = xtest::Spawn(xtest::SelfPath(), {"--warm-up-then-draw"});
+  // 2: never loaded, 3-5: GL set up wrongly after it, 6: unloaded under the window.
+  EXPECT_EQ(xtest::WaitForExit(child, 60000), 0);
+}
+
+TEST(LayerProcess, LeavingDuringTheGlWarmUpEndsCleanly) {
+  // Libraries must not be unloaded under a thread that is still loading them.
+  for (int run = 0; run < 3; ++run) {
+    xtest::Child child = xtest::Spawn(xtest::SelfPath(), {"--exit-during-warm-up"});
+    EXPECT_EQ(xtest::WaitForExit(child, 60000), 0) << run;
+  }
+}
+
 TEST_F(LayerTest, ShowCursorKeepsTheDisplayCounter) {
   EXPECT_EQ(ShowCursor(FALSE), -1);
   EXPECT_EQ(ShowCursor(FALSE), -2);

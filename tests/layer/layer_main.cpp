@@ -2,9 +2,14 @@
 // also offers a 640x480 mode, so a real switch and its restore can be seen.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
 
+#include "platform/native/gl_warm_up.h"
 #include "platform/platform.h"
 #include "x_session.h"
 
@@ -50,11 +55,58 @@ int ExitWhileFullscreen() {
   std::exit(0);
 }
 
+// Whether a DRI driver is mapped into this process: Mesa's, on the Xvfb the
+// tests run on.
+bool DriverMapped() {
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line))
+    if (line.find("_dri.so") != std::string::npos) return true;
+  return false;
+}
+
+// Run as a child, from its very start as a program would: the warm-up loads
+// the driver before any window asks for it, and lets go of it only once the
+// first GL window holds it. Status 0 when both hold and GL works.
+int WarmUpThenDraw() {
+  native::StartGlWarmUp();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!DriverMapped()) {
+    if (std::chrono::steady_clock::now() > deadline) return 2;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  WNDCLASSA wndClass{};
+  wndClass.style = CS_OWNDC;
+  wndClass.lpfnWndProc = PlainProc;
+  wndClass.lpszClassName = "Scenario";
+  RegisterClassA(&wndClass);
+  HWND hwnd = CreateWindowExA(0, "Scenario", "Scenario", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                              nullptr, nullptr);
+  HDC hdc = GetDC(hwnd);
+  PIXELFORMATDESCRIPTOR pfd{};
+  pfd.nSize = sizeof pfd;
+  pfd.nVersion = 1;
+  pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  pfd.cColorBits = 16;
+  pfd.cDepthBits = 8;
+  if (!SetPixelFormat(hdc, ChoosePixelFormat(hdc, &pfd), &pfd)) return 3;
+  HGLRC context = wglCreateContext(hdc);
+  if (!context || !wglMakeCurrent(hdc, context)) return 4;
+  if (!glGetString(GL_RENDERER)) return 5;
+  return DriverMapped() ? 0 : 6;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--exit-while-fullscreen") == 0)
     return ExitWhileFullscreen();
+  if (argc == 2 && std::strcmp(argv[1], "--warm-up-then-draw") == 0) return WarmUpThenDraw();
+  if (argc == 2 && std::strcmp(argv[1], "--exit-during-warm-up") == 0) {
+    // Leaves while the warm-up may still be loading the driver.
+    native::StartGlWarmUp();
+    std::exit(0);
+  }
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
   return RUN_ALL_TESTS();

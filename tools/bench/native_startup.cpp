@@ -1,10 +1,11 @@
 // What the native program's entry does before WinMain, for the benchmark's
 // own programs: their measurements should see the start-up `plumo` has, as
 // the Windows build's see what Windows (or Wine) does before its WinMain.
+#include "platform/native/gl_warm_up.h"
 #include "platform/native/native_fonts.h"
 
 namespace {
 
-const bool started = (native::WarmUpFonts(), true);
+const bool started = (native::StartGlWarmUp(), native::WarmUpFonts(), true);
 
 }  // namespace

@@ -2,6 +2,7 @@
 // before it calls WinMain.
 #include <string>
 
+#include "platform/native/gl_warm_up.h"
 #include "platform/native/native_fonts.h"
 #include "platform/native/native_signals.h"
 #include "platform/platform.h"
@@ -22,6 +23,8 @@ std::string CommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // First, as it makes Xlib safe for threads.
+  native::StartGlWarmUp();
   native::InstallCloseSignals();
   native::WarmUpFonts();
   std::string commandLine = CommandLine(argc, argv);

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/native/gl_warm_up.h"
+
 namespace backend {
 
 struct Surface {
@@ -362,6 +364,9 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
   // display lists and compiled shaders would leak. The window has just loaded
   // the library, so this only takes a reference, released at exit.
   if (!Backend().glLibraryHeld) Backend().glLibraryHeld = SDL_GL_LoadLibrary(nullptr) == 0;
+  // The window's visual has set GLX up on SDL's own connection: the driver
+  // no longer needs the warm-up's.
+  native::EndGlWarmUp();
   auto* surface = new Surface{window, pixels, params.owner};
   SDL_SetWindowData(window, kSurfaceKey, surface);
   return surface;
