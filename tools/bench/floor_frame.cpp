@@ -11,6 +11,7 @@
 //
 //   renderer <GL_RENDERER>
 //   version <GL_VERSION>
+//   buffers RrGgBbAa depth d stencil s
 //   frames N cpu_s C wall_s W
 #include <SDL.h>
 #include <fontconfig/fontconfig.h>
@@ -31,6 +32,7 @@
 
 #include "cpu_time.h"
 #include "frame_options.h"
+#include "gl_report.h"
 #include "profile_marks.h"
 
 const char* CaptionAt(double t);  // the demo's caption timeline
@@ -220,8 +222,7 @@ int main(int argc, char** argv) {
   Scene scene;
   Prepare(&scene);
   if (!scene.glyphs) return 1;
-  std::printf("renderer %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-  std::printf("version %s\n", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+  bench::PrintGlReport();
 
   for (int i = 0; i < options.warmup; ++i) {
     SDL_PumpEvents();

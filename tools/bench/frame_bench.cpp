@@ -9,6 +9,7 @@
 //
 //   renderer <GL_RENDERER>
 //   version <GL_VERSION>
+//   buffers RrGgBbAa depth d stencil s
 //   frames N cpu_s C wall_s W
 //
 // With --profile-frames N it instead marks, for callgrind, the Load pass, N
@@ -24,6 +25,9 @@
 #include "platform/platform.h"
 #include "profile_marks.h"
 #include "scene/wave_demo.h"
+
+// After the GL declarations it uses.
+#include "gl_report.h"
 
 namespace {
 
@@ -90,8 +94,7 @@ int main(int argc, char** argv) {
   scene->Load();
   ProfileEnd("load");
   scene->window->Swap();
-  std::printf("renderer %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-  std::printf("version %s\n", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+  bench::PrintGlReport();
 
   for (int i = 0; i < options.warmup; ++i) {
     Pump();

@@ -324,7 +324,7 @@ class Bench:
         frames = int(found.group(1))
         self.add(("frame", variant), float(found.group(2)) / frames * 1e6)
         self.add(("frame_wall", variant), float(found.group(3)) / frames * 1e6)
-        for key in ("renderer", "version"):
+        for key in ("renderer", "version", "buffers"):
             line = re.search(rf"^{key} (.*)$", output, re.M)
             if line:
                 self.info[f"gl_{key}_{variant}"] = line.group(1).strip()
@@ -542,9 +542,9 @@ def machine(info):
         f"- System: {platform.system()} {platform.release()}; Xvfb {xvfb}, screen {SCREEN}; "
         f"SDL {sdl}",
         f"- GL natively: {info.get('gl_renderer_native', '?')}; "
-        f"{info.get('gl_version_native', '?')}",
+        f"{info.get('gl_version_native', '?')}; {info.get('gl_buffers_native', '?')}",
         f"- GL under Wine: {info.get('gl_renderer_wine', '?')}; "
-        f"{info.get('gl_version_wine', '?')}",
+        f"{info.get('gl_version_wine', '?')}; {info.get('gl_buffers_wine', '?')}",
         f"- Wine: {first_line(['wine', '--version'], '^wine-')}",
         f"- Processes whose VmHWM was read: {processes or '?'}",
         f"- Load average (1, 5, 15 min) when the timed rounds began: "
