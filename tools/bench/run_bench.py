@@ -638,6 +638,10 @@ def main():
     doc = args.doc or (None if args.quick else os.path.join(ROOT, "docs", "performance.md"))
     settings = QUICK if args.quick else FULL
     os.makedirs(args.work_dir, exist_ok=True)
+    # Probe lines and callgrind dumps are named by their place in the run, so
+    # the same names come back every run: an old one must never be read as new.
+    for stale in ("probe", "callgrind"):
+        shutil.rmtree(os.path.join(args.work_dir, stale), ignore_errors=True)
 
     # SIGTERM (a CTest timeout) unwinds like Ctrl-C, so Xvfb and wineserver stop.
     def interrupt(*_):
