@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace native {
 
@@ -213,12 +214,14 @@ GlyphTessellator::~GlyphTessellator() {
   if (tess_) gluDeleteTess(tess_);
 }
 
-void GlyphTessellator::Tessellate(OutlineGlyph* glyph) {
+bool GlyphTessellator::Tessellate(OutlineGlyph* glyph) {
   // Facing along the normal, the tessellator's triangles run counter-clockwise:
   // the front face looks at +z, the back face of an extruded glyph at -z.
+  outOfMemory_ = false;
   Fill(glyph->front, glyph->contourEnds, 1.0, &glyph->frontFace);
   glyph->backFace.Clear();
   if (!glyph->back.empty()) Fill(glyph->back, glyph->contourEnds, -1.0, &glyph->backFace);
+  return !outOfMemory_;
 }
 
 void GlyphTessellator::Fill(const std::vector<GLdouble>& points,
@@ -250,25 +253,41 @@ void GlyphTessellator::Fill(const std::vector<GLdouble>& points,
   }
 }
 
+// The callbacks run inside GLU's C code, which an exception must not cross:
+// running out of memory is noted and the glyph fails once GLU is done.
 void GlyphTessellator::Begin(GLenum mode, void* tessellator) {
-  TessellatedFace& face = *static_cast<GlyphTessellator*>(tessellator)->face_;
-  face.primitives.push_back({mode, face.corners.size() / 3, 0});
+  auto& self = *static_cast<GlyphTessellator*>(tessellator);
+  try {
+    self.face_->primitives.push_back({mode, self.face_->corners.size() / 3, 0});
+  } catch (const std::bad_alloc&) {
+    self.outOfMemory_ = true;
+  }
 }
 
 void GlyphTessellator::Vertex(void* vertex, void* tessellator) {
+  auto& self = *static_cast<GlyphTessellator*>(tessellator);
+  if (self.outOfMemory_) return;
   const auto* xyz = static_cast<const GLdouble*>(vertex);
-  TessellatedFace& face = *static_cast<GlyphTessellator*>(tessellator)->face_;
-  face.corners.insert(face.corners.end(), xyz, xyz + 3);
-  ++face.primitives.back().count;
+  try {
+    self.face_->corners.insert(self.face_->corners.end(), xyz, xyz + 3);
+    ++self.face_->primitives.back().count;
+  } catch (const std::bad_alloc&) {
+    self.outOfMemory_ = true;
+  }
 }
 
 void GlyphTessellator::Combine(GLdouble coords[3], void* /*data*/[4], GLfloat /*weight*/[4],
                                void** out, void* tessellator) {
   // The new vertex must outlive gluTessEndPolygon; a deque never moves what
   // it already holds.
-  auto& extra = static_cast<GlyphTessellator*>(tessellator)->extra_;
-  extra.push_back({coords[0], coords[1], coords[2]});
-  *out = extra.back().data();
+  auto& self = *static_cast<GlyphTessellator*>(tessellator);
+  *out = nullptr;
+  try {
+    self.extra_.push_back({coords[0], coords[1], coords[2]});
+    *out = self.extra_.back().data();
+  } catch (const std::bad_alloc&) {
+    self.outOfMemory_ = true;
+  }
 }
 
 void GlyphTessellator::Error(GLenum error, void* tessellator) {

@@ -87,8 +87,9 @@ class GlyphTessellator {
 
   // Fills the glyph's front face, and its back face when it has a back.
   // A tessellator error is reported on stderr and leaves the face it hit
-  // partly filled, as the list would have been.
-  void Tessellate(OutlineGlyph* glyph);
+  // partly filled, as the list would have been; false only when memory ran
+  // out.
+  bool Tessellate(OutlineGlyph* glyph);
 
  private:
   void Fill(const std::vector<GLdouble>& points, const std::vector<size_t>& contourEnds,
@@ -104,6 +105,7 @@ class GlyphTessellator {
   TessellatedFace* face_ = nullptr;            // the face being filled
   std::deque<std::array<GLdouble, 3>> extra_;  // vertices the tessellator made
   GLenum error_ = 0;
+  bool outOfMemory_ = false;
 };
 
 // Records the glyph's faces (or contours, for lines), walls or rungs when

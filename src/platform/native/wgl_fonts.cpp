@@ -145,8 +145,7 @@ bool BuildOutlineLists(const SizedFont& font, DWORD first, DWORD count, DWORD li
     const SizedFont& mine = fonts.For(worker);
     if (!ShapeOutlineGlyph(mine, GlyphForAnsiCode(mine, first + i), style, &glyphs[i]))
       return false;
-    if (style.polygons) TessellatorState().perWorker[worker]->Tessellate(&glyphs[i]);
-    return true;
+    return !style.polygons || TessellatorState().perWorker[worker]->Tessellate(&glyphs[i]);
   };
   auto compile = [&](size_t i) {
     CompileOutlineList(glyphs[i], style, listBase + i);
