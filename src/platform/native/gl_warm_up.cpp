@@ -41,6 +41,9 @@ void StartGlWarmUp() {
 
 void EndGlWarmUp() {
   WarmUp& state = State();
+  // Xlib's handler for a lost server calls exit() on whichever thread saw
+  // the loss, the warm-up's included; that thread cannot wait for itself.
+  if (state.thread.joinable() && state.thread.get_id() == std::this_thread::get_id()) return;
   if (state.thread.joinable()) state.thread.join();
   if (state.display) XCloseDisplay(state.display);
   state.display = nullptr;
