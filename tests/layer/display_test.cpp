@@ -1,7 +1,10 @@
 // Display modes, read back from the X server; the cursor counter; the clock.
 #include <chrono>
+#include <cstdlib>
+#include <string>
 
 #include "layer_fixture.h"
+#include "platform/native/sdl_backend.h"
 #include "x_session.h"
 
 namespace {
@@ -91,6 +94,17 @@ TEST_F(LayerTest, ShowCursorKeepsTheDisplayCounter) {
   EXPECT_EQ(ShowCursor(TRUE), 0);
   EXPECT_EQ(ShowCursor(TRUE), 1);
   EXPECT_EQ(ShowCursor(FALSE), 0);
+}
+
+TEST(LayerEnvironment, NoSessionBusStaysNoneAndAGivenOneIsKept) {
+  // Unset, libdbus would fork a launcher from inside SDL's set-up.
+  unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  backend::PrepareEnvironment();
+  ASSERT_NE(std::getenv("DBUS_SESSION_BUS_ADDRESS"), nullptr);
+  EXPECT_EQ(std::string(std::getenv("DBUS_SESSION_BUS_ADDRESS")), "disabled:");
+  setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/1000/bus", 1);
+  backend::PrepareEnvironment();
+  EXPECT_EQ(std::string(std::getenv("DBUS_SESSION_BUS_ADDRESS")), "unix:path=/run/user/1000/bus");
 }
 
 TEST(LayerClock, PerformanceCounterCountsNanosecondsAndSleepSleeps) {

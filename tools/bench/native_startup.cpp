@@ -3,9 +3,11 @@
 // the Windows build's see what Windows (or Wine) does before its WinMain.
 #include "platform/native/gl_warm_up.h"
 #include "platform/native/native_fonts.h"
+#include "platform/native/sdl_backend.h"
 
 namespace {
 
-const bool started = (native::StartGlWarmUp(), native::WarmUpFonts(), true);
+const bool started =
+    (backend::PrepareEnvironment(), native::StartGlWarmUp(), native::WarmUpFonts(), true);
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "capture_options.h"
 #include "platform/native/native_signals.h"
+#include "platform/native/sdl_backend.h"
 #include "platform/platform.h"
 #include "recording.h"
 #include "sinks.h"
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
     }
   }
 
+  backend::PrepareEnvironment();
   // No display server: SDL's offscreen driver renders into EGL pbuffers. The
   // native layer takes a driver named here as given.
   if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY") && !IsSet("SDL_VIDEODRIVER"))

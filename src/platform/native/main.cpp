@@ -5,6 +5,7 @@
 #include "platform/native/gl_warm_up.h"
 #include "platform/native/native_fonts.h"
 #include "platform/native/native_signals.h"
+#include "platform/native/sdl_backend.h"
 #include "platform/platform.h"
 
 namespace {
@@ -23,7 +24,8 @@ std::string CommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // First, as it makes Xlib safe for threads.
+  // Before any thread starts, and before any Xlib call.
+  backend::PrepareEnvironment();
   native::StartGlWarmUp();
   native::InstallCloseSignals();
   native::WarmUpFonts();

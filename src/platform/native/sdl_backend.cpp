@@ -315,6 +315,10 @@ bool ChooseDrivers() {
 
 }  // namespace
 
+void PrepareEnvironment() {
+  setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", /*overwrite=*/0);
+}
+
 bool Open(const char* call) {
   State& state = Backend();
   if (state.open) return true;

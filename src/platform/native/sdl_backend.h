@@ -49,6 +49,15 @@ struct Event {
   int y = 0;
 };
 
+// Settles what SDL will read from the environment. Without a session bus,
+// libdbus would fork a launcher for one from inside SDL's set-up (to ask
+// about input methods and the screensaver, nothing the demo needs): slow, it
+// leaves a bus daemon behind, and a fork while other threads allocate can
+// leave the child stuck on an allocator lock. So it is told there is none.
+// Called at program start, before any other thread: setenv is not safe
+// beside threads that read the environment.
+void PrepareEnvironment();
+
 // Opens the display once per process. `call` names the Win32 call for the
 // stderr line when it cannot be opened.
 bool Open(const char* call);
