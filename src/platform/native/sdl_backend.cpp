@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/native/gl_warm_up.h"
 
@@ -85,13 +86,33 @@ void ApplyPixels(const PixelRequest& pixels) {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, pixels.doubleBuffer ? 1 : 0);
 }
 
+// On X11, names the visual ChoosePixelFormat would take for SDL's next
+// window: GLX left to itself prefers the largest depth buffer, Windows the
+// closest. False when SDL is left to choose.
+bool NameVisual(const PixelRequest& pixels) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || std::strcmp(driver, "x11") != 0) return false;
+  native::VisualRequest request;
+  request.colorBits = pixels.colorBits;
+  request.depthBits = pixels.depthBits;
+  request.stencilBits = pixels.stencilBits;
+  request.doubleBuffer = pixels.doubleBuffer;
+  const unsigned long id = native::ChooseVisual(native::GlxVisuals(), request);
+  if (id == 0) return false;
+  return SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(id).c_str()) == SDL_TRUE;
+}
+
 SDL_Window* CreateWindowFor(const SurfaceParams& params, const PixelRequest& pixels) {
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
   if (params.borderless) flags |= SDL_WINDOW_BORDERLESS;
   if (params.resizable) flags |= SDL_WINDOW_RESIZABLE;
   ApplyPixels(pixels);
-  return SDL_CreateWindow(params.title, params.x, params.y, params.width > 0 ? params.width : 1,
-                          params.height > 0 ? params.height : 1, flags);
+  const bool named = NameVisual(pixels);
+  SDL_Window* window =
+      SDL_CreateWindow(params.title, params.x, params.y, params.width > 0 ? params.width : 1,
+                       params.height > 0 ? params.height : 1, flags);
+  if (named) SDL_ResetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID);
+  return window;
 }
 
 int FunctionKey(SDL_Keycode key) {
