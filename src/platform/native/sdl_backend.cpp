@@ -369,6 +369,13 @@ bool IsOpen() {
 
 Surface* CreateSurface(const SurfaceParams& params, const char* call) {
   if (!Open(call)) return nullptr;
+  // SDL unloads its GL library with the last GL window, and from then on
+  // SDL_GL_DeleteContext does nothing: a context deleted after its window (as
+  // the demo does, and as Windows allows) would never be destroyed and its
+  // display lists and compiled shaders would leak. So the layer holds its own
+  // reference, released at exit. Loading the library also sets GLX up on
+  // SDL's connection, which then runs beside the warm-up's.
+  if (!Backend().glLibraryHeld) Backend().glLibraryHeld = SDL_GL_LoadLibrary(nullptr) == 0;
   PixelRequest pixels = params.pixels;
   SDL_Window* window = CreateWindowFor(params, pixels);
   if (!window && pixels.colorBits > 0) {
@@ -383,12 +390,6 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
     Report(call, reason);
     return nullptr;
   }
-  // SDL unloads its GL library with the last GL window, and from then on
-  // SDL_GL_DeleteContext does nothing: a context deleted after its window (as
-  // the demo does, and as Windows allows) would never be destroyed and its
-  // display lists and compiled shaders would leak. The window has just loaded
-  // the library, so this only takes a reference, released at exit.
-  if (!Backend().glLibraryHeld) Backend().glLibraryHeld = SDL_GL_LoadLibrary(nullptr) == 0;
   // The window's visual has set GLX up on SDL's own connection: the driver
   // no longer needs the warm-up's.
   native::EndGlWarmUp();
