@@ -382,6 +382,9 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
     pixels.colorBits = 0;  // colour depth is a preference: take the visual there is
     window = CreateWindowFor(params, pixels);
   }
+  // GLX is set up on SDL's own connection by now, window or not: the driver
+  // no longer needs the warm-up's.
+  native::EndGlWarmUp();
   if (!window) {
     char reason[160];
     std::snprintf(reason, sizeof reason, "no GL visual with %d depth and %d stencil bits%s",
@@ -390,9 +393,6 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
     Report(call, reason);
     return nullptr;
   }
-  // The window's visual has set GLX up on SDL's own connection: the driver
-  // no longer needs the warm-up's.
-  native::EndGlWarmUp();
   auto* surface = new Surface{window, pixels, params.owner};
   SDL_SetWindowData(window, kSurfaceKey, surface);
   return surface;
