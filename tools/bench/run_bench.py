@@ -44,6 +44,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from private_xvfb import Xvfb  # noqa: E402  (shared with the end-to-end tests)
+
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SCREEN = "640x480x16"
 
@@ -70,47 +73,7 @@ def say(text):
 
 
 # ----------------------------------------------------------------------------
-# Services: the X server and the Wine prefix.
-
-
-class Xvfb:
-    """A private X server on a display number it picks itself."""
-
-    def __init__(self, log_path):
-        self.log_path = log_path
-        self.process = None
-        self.display = None
-
-    def __enter__(self):
-        read_end, write_end = os.pipe()
-        with open(self.log_path, "wb") as log:
-            self.process = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp",
-                 "-noreset"],
-                stdout=log, stderr=log, pass_fds=(write_end,), start_new_session=True)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 30
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n") and time.monotonic() < deadline:
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip().isdigit():
-            self.__exit__(None, None, None)
-            raise BenchError(f"Xvfb did not report a display (see {self.log_path})")
-        self.display = ":" + number.strip().decode()
-        return self
-
-    def __exit__(self, *exc):
-        if self.process and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+# Services: the Wine prefix (the X server is tools/private_xvfb.py).
 
 
 class Wine:
@@ -655,7 +618,7 @@ def main():
             build(args.native_dir, args.windows_dir)
         programs = Programs(args.native_dir, args.windows_dir)
         programs.check()
-        with Xvfb(os.path.join(args.work_dir, "xvfb.log")) as xvfb:
+        with Xvfb(SCREEN, os.path.join(args.work_dir, "xvfb.log")) as xvfb:
             say(f"Xvfb {SCREEN} on {xvfb.display}")
             wine = Wine(prefix, xvfb.display)
             try:
@@ -664,8 +627,8 @@ def main():
                 bench.run()
             finally:
                 wine.stop()
-    except (BenchError, subprocess.TimeoutExpired, OSError) as error:
-        say(str(error))
+    except (BenchError, RuntimeError, subprocess.TimeoutExpired, OSError) as error:
+        say(str(error))  # RuntimeError: Xvfb did not start
         return 1
     except KeyboardInterrupt:
         say("interrupted")
