@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gl_session.h"
-#include "platform/native/native_fonts.h"
+#include "platform/native/fonts/native_fonts.h"
 
 namespace fonts_test {
 

@@ -1,7 +1,7 @@
 // The runner that spreads glyph preparation over helper threads: items are
 // finished in order on the calling thread, each after its own preparation,
 // and a failure anywhere stops the batch without finishing anything later.
-#include "platform/native/ordered_work.h"
+#include "platform/native/fonts/ordered_work.h"
 
 #include <gtest/gtest.h>
 

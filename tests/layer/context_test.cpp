@@ -6,7 +6,7 @@
 #include <string>
 
 #include "layer_fixture.h"
-#include "platform/native/gl_warm_up.h"
+#include "platform/native/window_system/gl_warm_up.h"
 #include "x_session.h"
 
 namespace {

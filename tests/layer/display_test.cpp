@@ -4,7 +4,7 @@
 #include <string>
 
 #include "layer_fixture.h"
-#include "platform/native/sdl_backend.h"
+#include "platform/native/window_system/sdl_backend.h"
 #include "x_session.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The visual a pixel format gets, chosen as ChoosePixelFormat chooses: the
 // requirements met, then the closest colour, no alpha, the fewest depth and
 // stencil bits that do.
-#include "platform/native/glx_visuals.h"
+#include "platform/native/window_system/glx_visuals.h"
 
 #include <gtest/gtest.h>
 

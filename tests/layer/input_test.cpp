@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "layer_fixture.h"
-#include "platform/native/native_signals.h"
+#include "platform/native/win32/native_signals.h"
 #include "x_session.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/native/gl_warm_up.h"
+#include "platform/native/window_system/gl_warm_up.h"
 #include "platform/platform.h"
 #include "x_session.h"
 

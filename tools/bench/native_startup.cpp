@@ -1,9 +1,9 @@
 // What the native program's entry does before WinMain, for the benchmark's
 // own programs: their measurements should see the start-up `plumo` has, as
 // the Windows build's see what Windows (or Wine) does before its WinMain.
-#include "platform/native/gl_warm_up.h"
-#include "platform/native/native_fonts.h"
-#include "platform/native/sdl_backend.h"
+#include "platform/native/fonts/native_fonts.h"
+#include "platform/native/window_system/gl_warm_up.h"
+#include "platform/native/window_system/sdl_backend.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "capture_options.h"
-#include "platform/native/native_signals.h"
-#include "platform/native/sdl_backend.h"
+#include "platform/native/win32/native_signals.h"
+#include "platform/native/window_system/sdl_backend.h"
 #include "platform/platform.h"
 #include "recording.h"
 #include "sinks.h"

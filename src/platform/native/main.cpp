@@ -2,10 +2,10 @@
 // before it calls WinMain.
 #include <string>
 
-#include "platform/native/gl_warm_up.h"
-#include "platform/native/native_fonts.h"
-#include "platform/native/native_signals.h"
-#include "platform/native/sdl_backend.h"
+#include "platform/native/fonts/native_fonts.h"
+#include "platform/native/win32/native_signals.h"
+#include "platform/native/window_system/gl_warm_up.h"
+#include "platform/native/window_system/sdl_backend.h"
 #include "platform/platform.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/native/font_resolver.h"
+#include "platform/native/fonts/font_resolver.h"
 
 #include FT_ADVANCES_H
 #include FT_OUTLINE_H

@@ -9,8 +9,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/native/font_resolver.h"
-#include "platform/native/native_fonts.h"
+#include "platform/native/fonts/font_resolver.h"
+#include "platform/native/fonts/native_fonts.h"
 
 namespace native {
 namespace {

@@ -1,5 +1,5 @@
 // The window system under the native layer, on SDL2.
-#include "platform/native/sdl_backend.h"
+#include "platform/native/window_system/sdl_backend.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/native/gl_warm_up.h"
+#include "platform/native/window_system/gl_warm_up.h"
 
 namespace backend {
 

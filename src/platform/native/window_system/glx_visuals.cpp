@@ -1,4 +1,4 @@
-#include "platform/native/glx_visuals.h"
+#include "platform/native/window_system/glx_visuals.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>

@@ -7,11 +7,11 @@
 #include <map>
 
 #include "platform/core/window_manager.h"
-#include "platform/native/native_fonts.h"
+#include "platform/native/fonts/native_fonts.h"
 #include "platform/native/native_report.h"
-#include "platform/native/native_signals.h"
-#include "platform/native/native_windows.h"
-#include "platform/native/sdl_backend.h"
+#include "platform/native/win32/native_signals.h"
+#include "platform/native/win32/native_windows.h"
+#include "platform/native/window_system/sdl_backend.h"
 
 namespace {
 

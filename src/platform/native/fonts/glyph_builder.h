@@ -15,7 +15,7 @@
 #include <deque>
 #include <vector>
 
-#include "platform/native/font_resolver.h"
+#include "platform/native/fonts/font_resolver.h"
 #include "platform/platform.h"
 
 namespace native {

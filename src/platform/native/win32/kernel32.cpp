@@ -4,7 +4,7 @@
 #include <csignal>
 #include <ctime>
 
-#include "platform/native/native_signals.h"
+#include "platform/native/win32/native_signals.h"
 #include "platform/platform.h"
 
 // The first byte of the program's image, as the GNU linkers define it: the

@@ -3,7 +3,7 @@
 // format. Implemented in user32.cpp.
 #pragma once
 
-#include "platform/native/sdl_backend.h"
+#include "platform/native/window_system/sdl_backend.h"
 #include "platform/platform.h"
 
 namespace native {

@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "platform/native/font_resolver.h"
-#include "platform/native/glyph_builder.h"
-#include "platform/native/native_fonts.h"
-#include "platform/native/ordered_work.h"
+#include "platform/native/fonts/font_resolver.h"
+#include "platform/native/fonts/glyph_builder.h"
+#include "platform/native/fonts/native_fonts.h"
+#include "platform/native/fonts/ordered_work.h"
 
 namespace native {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/native/gl_warm_up.h"
+#include "platform/native/window_system/gl_warm_up.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "platform/native/glx_visuals.h"
+#include "platform/native/window_system/glx_visuals.h"
 
 namespace native {
 

@@ -1,4 +1,4 @@
-#include "platform/native/ordered_work.h"
+#include "platform/native/fonts/ordered_work.h"
 
 #include <algorithm>
 #include <atomic>

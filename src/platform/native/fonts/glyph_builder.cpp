@@ -1,4 +1,4 @@
-#include "platform/native/glyph_builder.h"
+#include "platform/native/fonts/glyph_builder.h"
 
 #include FT_BBOX_H
 #include FT_OUTLINE_H

@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/native/native_windows.h"
-#include "platform/native/sdl_backend.h"
+#include "platform/native/win32/native_windows.h"
+#include "platform/native/window_system/sdl_backend.h"
 
 namespace {
 
