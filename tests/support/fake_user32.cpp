@@ -19,6 +19,14 @@ wincore::WindowManager& Windows() {
   return wincore::WindowManager::Get();
 }
 
+// A window's own device context goes with it, however it went: destroyed,
+// or refused or destroyed during its creation.
+void ForgetDeviceContextsOfDeadWindows() {
+  auto& contexts = Get().deviceContexts;
+  for (auto it = contexts.begin(); it != contexts.end();)
+    it = Windows().Find(it->second) ? std::next(it) : contexts.erase(it);
+}
+
 }  // namespace
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
@@ -97,16 +105,15 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
           {ExStyle(exStyle), Str(className), Str(windowName), WindowStyle(style), Int(x), Int(y),
            Int(width), Int(height), Handle(parent), Handle(menu), Handle(instance), Handle(param)}))
     return nullptr;
-  return Windows().CreateWindow(exStyle, className, windowName, style, x, y, width, height);
+  HWND hwnd = Windows().CreateWindow(exStyle, className, windowName, style, x, y, width, height);
+  if (!hwnd) ForgetDeviceContextsOfDeadWindows();
+  return hwnd;
 }
 
 BOOL WINAPI DestroyWindow(HWND hwnd) {
   if (Get().Record("DestroyWindow", {Handle(hwnd)})) return FALSE;
   if (!Windows().DestroyWindow(hwnd)) return FALSE;
-  // The window's own device context goes with it.
-  for (auto it = Get().deviceContexts.begin(); it != Get().deviceContexts.end();) {
-    it = it->second == hwnd ? Get().deviceContexts.erase(it) : std::next(it);
-  }
+  ForgetDeviceContextsOfDeadWindows();
   return TRUE;
 }
 

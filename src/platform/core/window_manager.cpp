@@ -105,18 +105,23 @@ HWND WindowManager::CreateWindow(DWORD exStyle, const char* className, const cha
   window->needsFirstSize = (style & (WS_POPUP | WS_CHILD)) == 0;
 
   HWND hwnd = window->handle;
-  Window& record = *window;
+  const bool sizedAtCreation = !window->needsFirstSize;
   windows_[hwnd] = std::move(window);
   cls->second.windowCount++;
 
-  if (!Send(hwnd, WM_NCCREATE, 0, 0) || Send(hwnd, WM_CREATE, 0, 0) == -1) {
+  // Any procedure call may destroy the window, so from here on it is known
+  // by its handle only. A window refused (FALSE from WM_NCCREATE, -1 from
+  // WM_CREATE) or destroyed before its creation messages are over makes
+  // CreateWindowExA answer NULL; one destroyed while being shown does not.
+  if (!Send(hwnd, WM_NCCREATE, 0, 0) || !Find(hwnd) || Send(hwnd, WM_CREATE, 0, 0) == -1) {
     DestroyWindow(hwnd);
     return nullptr;
   }
-  if (!record.needsFirstSize) {
-    SendSize(record);
-    SendMove(record);
+  if (sizedAtCreation) {
+    SendSize(hwnd);
+    SendMove(hwnd);
   }
+  if (!Find(hwnd)) return nullptr;
   if (style & WS_VISIBLE) Show(hwnd, true);
   return hwnd;
 }
@@ -169,11 +174,12 @@ bool WindowManager::Show(HWND hwnd, bool visible) {
   if (wasVisible != visible) {
     window->visible = visible;
     Send(hwnd, WM_SHOWWINDOW, visible ? TRUE : FALSE, 0);
+    window = Find(hwnd);  // the procedure may have destroyed it
   }
-  if (visible && window->needsFirstSize && Find(hwnd)) {
+  if (visible && window && window->needsFirstSize) {
     window->needsFirstSize = false;
-    SendSize(*window);
-    SendMove(*window);
+    SendSize(hwnd);
+    SendMove(hwnd);
   }
   return wasVisible;
 }
@@ -203,19 +209,25 @@ bool WindowManager::Place(HWND hwnd, const POINT* topLeft, const POINT* clientSi
                             window->rect.right - insets.right, window->rect.bottom - insets.bottom};
   // An overlapped window that was never shown hears of its size at its first show.
   if (window->needsFirstSize) return true;
-  if (moved) SendMove(*window);
-  if (resized && Find(hwnd)) SendSize(*window);
+  if (moved) SendMove(hwnd);
+  if (resized) SendSize(hwnd);
   return true;
 }
 
-void WindowManager::SendSize(Window& window) {
-  const RECT& client = window.clientRect;
-  Send(window.handle, WM_SIZE, SIZE_RESTORED,
+// Both are sent by handle: a procedure that heard the previous message may
+// have destroyed the window, and then nothing more is sent.
+void WindowManager::SendSize(HWND hwnd) {
+  const Window* window = Find(hwnd);
+  if (!window) return;
+  const RECT& client = window->clientRect;
+  Send(hwnd, WM_SIZE, SIZE_RESTORED,
        MAKELPARAM(client.right - client.left, client.bottom - client.top));
 }
 
-void WindowManager::SendMove(Window& window) {
-  Send(window.handle, WM_MOVE, 0, MAKELPARAM(window.clientRect.left, window.clientRect.top));
+void WindowManager::SendMove(HWND hwnd) {
+  const Window* window = Find(hwnd);
+  if (!window) return;
+  Send(hwnd, WM_MOVE, 0, MAKELPARAM(window->clientRect.left, window->clientRect.top));
 }
 
 }  // namespace wincore

@@ -62,7 +62,8 @@ class WindowManager {
   bool UnregisterClass(const char* name);
 
   // Windows. CreateWindow sends the creation messages and returns null when
-  // the class is unknown or the procedure refuses creation.
+  // the class is unknown, or the procedure refuses the window or destroys it
+  // before those messages are over.
   HWND CreateWindow(DWORD exStyle, const char* className, const char* title, DWORD style, int x,
                     int y, int width, int height);
   bool DestroyWindow(HWND hwnd);
@@ -93,8 +94,8 @@ class WindowManager {
   std::function<void(HWND, UINT, WPARAM, LPARAM)> onDeliver;
 
  private:
-  void SendSize(Window& window);
-  void SendMove(Window& window);
+  void SendSize(HWND hwnd);
+  void SendMove(HWND hwnd);
 
   std::map<std::string, WindowClass> classes_;  // keyed by lower-case name
   std::map<HWND, std::unique_ptr<Window>> windows_;
