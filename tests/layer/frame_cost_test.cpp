@@ -1,27 +1,7 @@
 // A frame of the demo's loop (poll one message, present) allocates nothing in
 // the layer: counted through the program's operator new.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "failing_allocation.h"
 #include "layer_fixture.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-  allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* block = std::malloc(size ? size : 1)) return block;
-  throw std::bad_alloc();
-}
-
-void operator delete(void* block) noexcept {
-  std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-  std::free(block);
-}
 
 namespace {
 
@@ -43,9 +23,9 @@ TEST_F(LayerTest, PollingAndPresentingAllocateNothing) {
     wglGetCurrentContext();
   };
   for (int i = 0; i < 10; ++i) frame();
-  const long before = allocations.load();
+  const long before = failing_allocation::Count();
   for (int i = 0; i < 200; ++i) frame();
-  EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_EQ(failing_allocation::Count() - before, 0);
 
   wglMakeCurrent(nullptr, nullptr);
   wglDeleteContext(hglrc);

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/core/scope_exit.h"
+
 namespace wincore {
 namespace {
 
@@ -59,11 +61,13 @@ ATOM WindowManager::RegisterClass(const WNDCLASSA& wndClass) {
   }
   const std::string key = Lower(wndClass.lpszClassName);
   if (classes_.count(key)) return 0;  // ERROR_CLASS_ALREADY_EXISTS
-  WindowClass& entry = classes_[key];
-  entry.info = wndClass;
-  entry.name = wndClass.lpszClassName;
+  // Filled in before it is added, so that a failed allocation adds nothing.
+  WindowClass fresh;
+  fresh.info = wndClass;
+  fresh.name = wndClass.lpszClassName;
+  fresh.info.lpszMenuName = nullptr;
+  WindowClass& entry = classes_.emplace(key, std::move(fresh)).first->second;
   entry.info.lpszClassName = entry.name.c_str();
-  entry.info.lpszMenuName = nullptr;
   // Atoms for registered classes live in 0xC000-0xFFFF.
   return static_cast<ATOM>(0xC000 + classes_.size());
 }
@@ -90,6 +94,7 @@ HWND WindowManager::CreateWindow(DWORD exStyle, const char* className, const cha
   nextHandle_ += 2;
   window->handle = reinterpret_cast<HWND>(0x10000 + nextHandle_);
   window->className = cls->second.name;
+  window->classKey = cls->first;
   window->proc = cls->second.info.lpfnWndProc;
   window->style = style & ~static_cast<DWORD>(WS_VISIBLE);
   window->exStyle = exStyle;
@@ -108,6 +113,12 @@ HWND WindowManager::CreateWindow(DWORD exStyle, const char* className, const cha
   const bool sizedAtCreation = !window->needsFirstSize;
   windows_[hwnd] = std::move(window);
   cls->second.windowCount++;
+  // A procedure that throws takes the half-made window with it, quietly: its
+  // messages could throw again.
+  bool created = false;
+  OnScopeExit abandon([&] {
+    if (!created) Remove(hwnd);
+  });
 
   // Any procedure call may destroy the window, so from here on it is known
   // by its handle only. A window refused (FALSE from WM_NCCREATE, -1 from
@@ -123,6 +134,7 @@ HWND WindowManager::CreateWindow(DWORD exStyle, const char* className, const cha
   }
   if (!Find(hwnd)) return nullptr;
   if (style & WS_VISIBLE) Show(hwnd, true);
+  created = true;
   return hwnd;
 }
 
@@ -130,20 +142,27 @@ bool WindowManager::DestroyWindow(HWND hwnd) {
   Window* window = Find(hwnd);
   if (!window || window->destroying) return false;
   window->destroying = true;
+  // However the procedure takes these messages, the window is gone after them.
+  OnScopeExit remove([&] { Remove(hwnd); });
   if (window->visible) {
     window->visible = false;
     Send(hwnd, WM_SHOWWINDOW, FALSE, 0);
   }
   Send(hwnd, WM_DESTROY, 0, 0);
   Send(hwnd, WM_NCDESTROY, 0, 0);
+  return true;
+}
+
+void WindowManager::Remove(HWND hwnd) {
+  auto it = windows_.find(hwnd);
+  if (it == windows_.end()) return;
   // Messages still queued for the window go with it.
   queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
                               [hwnd](const MSG& msg) { return msg.hwnd == hwnd; }),
                queue_.end());
-  auto cls = classes_.find(Lower(window->className.c_str()));
+  auto cls = classes_.find(it->second->classKey);
   if (cls != classes_.end()) cls->second.windowCount--;
-  windows_.erase(hwnd);
-  return true;
+  windows_.erase(it);
 }
 
 Window* WindowManager::Find(HWND hwnd) {

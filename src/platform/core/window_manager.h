@@ -31,6 +31,7 @@ struct WindowClass {
 struct Window {
   HWND handle = nullptr;
   std::string className;
+  std::string classKey;  // the class table's key for it
   WNDPROC proc = nullptr;
   DWORD style = 0;
   DWORD exStyle = 0;
@@ -94,6 +95,8 @@ class WindowManager {
   std::function<void(HWND, UINT, WPARAM, LPARAM)> onDeliver;
 
  private:
+  // Drops a window's record, its queued messages and its count in its class.
+  void Remove(HWND hwnd);
   void SendSize(HWND hwnd);
   void SendMove(HWND hwnd);
 

@@ -1,13 +1,15 @@
-// The one-line stderr report of a failure the platform itself causes (no
-// display, no usable mode), naming the Win32 call and the reason.
+// Every error line of the native layer has one shape and comes from here:
+//
+//   plumo: <Win32 call>: <reason>
+//
+// A failure the platform itself causes (no display, no GL visual, no usable
+// mode, no font, no memory) is said once on stderr, naming the call that
+// failed, so a user is never left with a silent exit.
 #pragma once
-
-#include <cstdio>
 
 namespace native {
 
-inline void Report(const char* call, const char* reason) {
-  std::fprintf(stderr, "plumo: %s: %s\n", call, reason);
-}
+// Writes the line to stderr in one piece. The reason is printf-formatted.
+void Report(const char* call, const char* reasonFormat, ...) __attribute__((format(printf, 2, 3)));
 
 }  // namespace native

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -121,23 +122,17 @@ void ReadMatch(FcPattern* match, SizedFont* font) {
 }
 
 FT_Face OpenFace(const std::string& file, int index, std::string* why) {
-  FontLibrary& library = Library();
-  auto key = std::make_pair(file, index);
-  auto found = library.faces.find(key);
-  if (found != library.faces.end()) return found->second;
+  // The cache's entry first: once the face is open, nothing may fail.
+  auto [entry, added] = Library().faces.emplace(std::make_pair(file, index), nullptr);
+  if (!added) return entry->second;
 
   FT_Face face = nullptr;
-  if (FT_New_Face(library.freetype, file.c_str(), index, &face) != 0) {
-    *why = "FreeType cannot open " + file;
-    return nullptr;
-  }
-  if (!FT_IS_SCALABLE(face)) {
-    FT_Done_Face(face);
-    *why = file + " has no outlines";
-    return nullptr;
-  }
-  library.faces.emplace(key, face);
-  return face;
+  const bool opened = FT_New_Face(Library().freetype, file.c_str(), index, &face) == 0;
+  if (opened && FT_IS_SCALABLE(face)) return entry->second = face;
+  if (opened) FT_Done_Face(face);
+  Library().faces.erase(entry);
+  *why = opened ? file + " has no outlines" : "FreeType cannot open " + file;
+  return nullptr;
 }
 
 // GDI's cell height is the face's Windows ascent plus descent; the em is
@@ -192,13 +187,13 @@ char32_t AnsiToUnicode(unsigned code) {
 
 bool OpenFont(const FontRequest& request, SizedFont* font, std::string* why) {
   if (!EnsureReady(why)) return false;
-  FcPattern* match = MatchRequest(request);
+  const std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> match(MatchRequest(request),
+                                                                      FcPatternDestroy);
   if (!match) {
     *why = "fontconfig knows no fonts";
     return false;
   }
-  ReadMatch(match, font);
-  FcPatternDestroy(match);
+  ReadMatch(match.get(), font);
   if (font->file.empty()) {
     *why = "fontconfig matched no font file";
     return false;
@@ -287,10 +282,12 @@ int AddFontFile(const char* path) {
   if (FT_New_Face(library.freetype, path, -1, &probe) != 0) return 0;
   const int faces = static_cast<int>(probe->num_faces);
   FT_Done_Face(probe);
-  if (faces <= 0 || !FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(path)))
-    return 0;
-  library.privateFiles[path] = PrivateFile{1, faces};
-  return faces;
+  if (faces <= 0) return 0;
+  // The entry first, so that fontconfig never has a file the books lack.
+  auto entry = library.privateFiles.emplace(path, PrivateFile{1, faces}).first;
+  if (FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(path))) return faces;
+  library.privateFiles.erase(entry);
+  return 0;
 }
 
 bool RemoveFontFile(const char* path) {

@@ -3,14 +3,15 @@
 // private font files. Faces come from font_resolver; this file only keeps
 // GDI's bookkeeping.
 #include <cstdint>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 
+#include "platform/native/entry_guard.h"
 #include "platform/native/fonts/font_resolver.h"
 #include "platform/native/fonts/native_fonts.h"
+#include "platform/native/native_report.h"
 
 namespace native {
 namespace {
@@ -30,6 +31,9 @@ struct FontObject {
   bool resolved = false;
   int selections = 0;          // device contexts it is selected into
   bool deletePending = false;  // DeleteObject came while it was selected
+
+  // Also when a CreateFontA that had sized the font fails after all.
+  ~FontObject() { CloseFont(&font); }
 };
 
 struct GdiFonts {
@@ -64,8 +68,6 @@ HGDIOBJ SelectedObject(HDC hdc) {
 }
 
 void Destroy(HGDIOBJ handle) {
-  FontObject* object = Find(handle);
-  CloseFont(&object->font);
   State().objects.erase(handle);
 }
 
@@ -86,8 +88,7 @@ bool Resolve(FontObject* object, const char* call) {
   if (object->resolved) return true;
   std::string why;
   if (!OpenFont(object->request, &object->font, &why)) {
-    std::fprintf(stderr, "plumo: %s: no font matches \"%s\": %s\n", call,
-                 object->request.faceName.c_str(), why.c_str());
+    Report(call, "no font matches \"%s\": %s", object->request.faceName.c_str(), why.c_str());
     return false;
   }
   object->resolved = true;
@@ -127,7 +128,8 @@ using native::State;
 HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*orientation*/,
                          int weight, DWORD italic, DWORD /*underline*/, DWORD /*strikeOut*/,
                          DWORD /*charSet*/, DWORD /*outputPrecision*/, DWORD /*clipPrecision*/,
-                         DWORD /*quality*/, DWORD /*pitchAndFamily*/, LPCSTR faceName) {
+                         DWORD /*quality*/, DWORD /*pitchAndFamily*/, LPCSTR faceName) try {
+  const native::EntryPoint entry(__func__);
   // Underline and strikeout are drawn by GDI's text output, which the demo
   // does not use; glyph outlines and bitmaps never carry them.
   auto object = std::make_unique<native::FontObject>();
@@ -140,22 +142,29 @@ HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*or
   const HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(native::kFontHandleTag | State().nextId++);
   State().objects.emplace(handle, std::move(object));
   return static_cast<HFONT>(handle);
+} catch (...) {
+  return native::Failed(__func__, HFONT{});
 }
 
-HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) try {
+  const native::EntryPoint entry(__func__);
   native::FontObject* font = native::Find(object);
   if (!hdc || !font || font->deletePending) return nullptr;
   const HGDIOBJ previous = native::SelectedObject(hdc);
-  native::Hold(object);
+  // The choice is recorded before any count changes: recording may fail.
   if (object == native::kStockFont)
     State().selected.erase(hdc);
   else
     State().selected[hdc] = object;
+  native::Hold(object);
   native::Deselect(previous);
   return previous;
+} catch (...) {
+  return native::Failed(__func__, HGDIOBJ{});
 }
 
-BOOL WINAPI DeleteObject(HGDIOBJ object) {
+BOOL WINAPI DeleteObject(HGDIOBJ object) try {
+  const native::EntryPoint entry(__func__);
   native::FontObject* font = native::Find(object);
   if (!font) return FALSE;
   // Stock objects may be "deleted" harmlessly, as on Windows.
@@ -165,9 +174,12 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
   else
     native::Destroy(object);
   return TRUE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-BOOL WINAPI GetCharWidthA(HDC hdc, UINT firstChar, UINT lastChar, int* widths) {
+BOOL WINAPI GetCharWidthA(HDC hdc, UINT firstChar, UINT lastChar, int* widths) try {
+  const native::EntryPoint entry(__func__);
   if (!widths || firstChar > lastChar) return FALSE;
   const native::SizedFont* font = native::SelectedFont(hdc, "GetCharWidthA");
   if (!font) return FALSE;
@@ -177,21 +189,32 @@ BOOL WINAPI GetCharWidthA(HDC hdc, UINT firstChar, UINT lastChar, int* widths) {
     widths[code - firstChar] = advance;
   }
   return TRUE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-BOOL WINAPI LPtoDP(HDC hdc, LPPOINT /*points*/, int /*count*/) {
+BOOL WINAPI LPtoDP(HDC hdc, LPPOINT /*points*/, int /*count*/) try {
+  const native::EntryPoint entry(__func__);
   // MM_TEXT, the only mapping mode the layer has: logical units are pixels.
   return hdc ? TRUE : FALSE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-int WINAPI AddFontResourceA(LPCSTR fileName) {
+int WINAPI AddFontResourceA(LPCSTR fileName) try {
+  const native::EntryPoint entry(__func__);
   const int faces = native::AddFontFile(fileName);
   if (faces == 0)
-    std::fprintf(stderr, "plumo: AddFontResourceA: \"%s\" is not a font file that can be read\n",
-                 fileName ? fileName : "(null)");
+    native::Report(__func__, "\"%s\" is not a font file that can be read",
+                   fileName ? fileName : "(null)");
   return faces;
+} catch (...) {
+  return native::Failed(__func__, 0);
 }
 
-BOOL WINAPI RemoveFontResourceA(LPCSTR fileName) {
+BOOL WINAPI RemoveFontResourceA(LPCSTR fileName) try {
+  const native::EntryPoint entry(__func__);
   return native::RemoveFontFile(fileName) ? TRUE : FALSE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }

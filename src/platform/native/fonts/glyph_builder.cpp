@@ -5,10 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include "platform/native/native_report.h"
 
 namespace native {
 
@@ -247,8 +248,8 @@ void GlyphTessellator::Fill(const std::vector<GLdouble>& points,
   extra_.clear();
   face_ = nullptr;
   if (error_) {
-    std::fprintf(stderr, "plumo: wglUseFontOutlinesA: GLU tessellator: %s\n",
-                 reinterpret_cast<const char*>(gluErrorString(error_)));
+    Report("wglUseFontOutlinesA", "GLU tessellator: %s",
+           reinterpret_cast<const char*>(gluErrorString(error_)));
     error_ = 0;
   }
 }

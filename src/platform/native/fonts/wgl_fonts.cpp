@@ -3,14 +3,15 @@
 // checks the call, walks the codes, spreads the glyph work over spare cores
 // and keeps the caller's GL state intact.
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
+#include "platform/native/entry_guard.h"
 #include "platform/native/fonts/font_resolver.h"
 #include "platform/native/fonts/glyph_builder.h"
 #include "platform/native/fonts/native_fonts.h"
 #include "platform/native/fonts/ordered_work.h"
+#include "platform/native/native_report.h"
 
 namespace native {
 namespace {
@@ -36,8 +37,7 @@ bool MakeTessellators(size_t workers) {
   while (state.perWorker.size() < workers) {
     auto tessellator = std::make_unique<GlyphTessellator>();
     if (!tessellator->Usable()) {
-      if (!state.reported)
-        std::fprintf(stderr, "plumo: wglUseFontOutlinesA: GLU cannot make a tessellator\n");
+      if (!state.reported) Report("wglUseFontOutlinesA", "GLU cannot make a tessellator");
       state.reported = true;
       return false;
     }
@@ -82,6 +82,18 @@ void SetUnpack(const UnpackState& state) {
 // layout RenderBitmapGlyph writes, whatever the caller had set.
 const UnpackState kGlyphUnpack{4, 0, 0, 0, GL_FALSE, GL_FALSE};
 
+// Save and set now, restore however the build ends.
+class ScopedUnpack {
+ public:
+  explicit ScopedUnpack(const UnpackState& state) : saved_(SaveUnpack()) { SetUnpack(state); }
+  ~ScopedUnpack() { SetUnpack(saved_); }
+  ScopedUnpack(const ScopedUnpack&) = delete;
+  ScopedUnpack& operator=(const ScopedUnpack&) = delete;
+
+ private:
+  const UnpackState saved_;
+};
+
 // Glyphs are prepared a batch at a time, so that a call for many codes never
 // holds more than a batch of them.
 const DWORD kBatch = 256;
@@ -101,6 +113,7 @@ bool InBatches(DWORD first, DWORD count, DWORD listBase, const BuildBatch& build
 class FontCopies {
  public:
   FontCopies(const SizedFont& font, size_t wanted) : font_(font) {
+    copies_.reserve(wanted);  // an open copy is never lost to a failed push_back
     for (size_t i = 0; i < wanted; ++i) {
       SizedFont copy;
       if (!OpenFontCopy(font, &copy)) break;
@@ -159,23 +172,24 @@ bool BuildOutlineLists(const SizedFont& font, DWORD first, DWORD count, DWORD li
 }  // namespace
 }  // namespace native
 
-BOOL WINAPI wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) {
+BOOL WINAPI wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) try {
+  const native::EntryPoint entry(__func__);
   const native::SizedFont* font = native::SelectedFont(hdc, "wglUseFontBitmapsA");
   if (!font || !native::HasCurrentContext()) return FALSE;
 
-  // Save, set, build, restore.
-  const native::UnpackState saved = native::SaveUnpack();
-  native::SetUnpack(native::kGlyphUnpack);
+  const native::ScopedUnpack unpack(native::kGlyphUnpack);
   const bool built =
       native::InBatches(first, count, listBase, [&](DWORD from, DWORD n, DWORD base) {
         return native::BuildBitmapLists(*font, from, n, base);
       });
-  native::SetUnpack(saved);
   return built ? TRUE : FALSE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
 BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation,
-                                FLOAT extrusion, int format, LPGLYPHMETRICSFLOAT metrics) {
+                                FLOAT extrusion, int format, LPGLYPHMETRICSFLOAT metrics) try {
+  const native::EntryPoint entry(__func__);
   if (format != WGL_FONT_POLYGONS && format != WGL_FONT_LINES) return FALSE;
   const native::SizedFont* font = native::SelectedFont(hdc, "wglUseFontOutlinesA");
   if (!font || !native::HasCurrentContext()) return FALSE;
@@ -190,4 +204,6 @@ BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBas
                                          metrics ? metrics + (base - listBase) : nullptr);
       });
   return built ? TRUE : FALSE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }

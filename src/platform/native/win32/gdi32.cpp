@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/native/entry_guard.h"
 #include "platform/native/win32/native_windows.h"
 #include "platform/native/window_system/sdl_backend.h"
 
@@ -36,7 +37,8 @@ bool CanBeMet(const PIXELFORMATDESCRIPTOR& pfd) {
 
 }  // namespace
 
-int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR* pfd) {
+int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR* pfd) try {
+  const native::EntryPoint entry(__func__);
   if (!pfd || !native::WindowFromDC(hdc) || !CanBeMet(*pfd)) return 0;
   backend::PixelRequest request;
   request.colorBits = pfd->cColorBits;
@@ -48,18 +50,26 @@ int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR* pfd) {
     if (SameRequest(formats[i], request)) return static_cast<int>(i + 1);
   formats.push_back(request);
   return static_cast<int>(formats.size());
+} catch (...) {
+  return native::Failed(__func__, 0);
 }
 
-BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR* /*pfd*/) {
+BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR* /*pfd*/) try {
+  const native::EntryPoint entry(__func__);
   HWND hwnd = native::WindowFromDC(hdc);
   const std::vector<backend::PixelRequest>& formats = Gdi().formats;
   if (!hwnd || format < 1 || static_cast<std::size_t>(format) > formats.size()) return FALSE;
   // A window's pixel format is set once for its life.
   if (native::PixelFormatOf(hwnd) != 0) return FALSE;
   return native::SetSurfaceFormat(hwnd, format, formats[format - 1], "SetPixelFormat");
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-BOOL WINAPI SwapBuffers(HDC hdc) {
+BOOL WINAPI SwapBuffers(HDC hdc) try {
+  const native::EntryPoint entry(__func__);
   backend::Surface* surface = native::SurfaceOf(native::WindowFromDC(hdc));
   return surface && backend::Present(surface) ? TRUE : FALSE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }

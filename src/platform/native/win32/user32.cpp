@@ -5,8 +5,11 @@
 // native surface behind each window and turns window-system events into
 // messages.
 #include <map>
+#include <utility>
 
+#include "platform/core/scope_exit.h"
 #include "platform/core/window_manager.h"
+#include "platform/native/entry_guard.h"
 #include "platform/native/fonts/native_fonts.h"
 #include "platform/native/native_report.h"
 #include "platform/native/win32/native_signals.h"
@@ -282,118 +285,179 @@ bool SetSurfaceFormat(HWND hwnd, int format, const backend::PixelRequest& pixels
 
 }  // namespace native
 
-BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) try {
+  const native::EntryPoint entry(__func__);
   PumpWindowSystem();
   return Windows().Peek(msg, hwnd, filterMin, filterMax, removeMsg);
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+LRESULT WINAPI DispatchMessageA(const MSG* msg) try {
+  const native::EntryPoint entry(__func__);
   return Windows().Dispatch(msg);
+} catch (...) {
+  return native::Failed(__func__, LRESULT{0});
 }
 
-BOOL WINAPI TranslateMessage(const MSG* msg) {
+BOOL WINAPI TranslateMessage(const MSG* msg) try {
+  const native::EntryPoint entry(__func__);
   return Windows().Translate(msg);
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) try {
+  const native::EntryPoint entry(__func__);
   return Windows().Post(hwnd, msg, wParam, lParam);
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-BOOL WINAPI GetClassInfoA(HINSTANCE /*instance*/, LPCSTR className, WNDCLASSA* wndClass) {
+BOOL WINAPI GetClassInfoA(HINSTANCE /*instance*/, LPCSTR className, WNDCLASSA* wndClass) try {
+  const native::EntryPoint entry(__func__);
   const wincore::WindowClass* found = Windows().FindClass(className);
   if (!found || !wndClass) return FALSE;
   *wndClass = found->info;
   return TRUE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
+ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) try {
+  const native::EntryPoint entry(__func__);
   return wndClass ? Windows().RegisterClass(*wndClass) : 0;
+} catch (...) {
+  return native::Failed(__func__, ATOM{0});
 }
 
-BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE /*instance*/) {
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE /*instance*/) try {
+  const native::EntryPoint entry(__func__);
   return Windows().UnregisterClass(className);
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
 // The system's icons and cursors are never drawn by this layer; a distinct
 // non-null handle per resource is all the demo can observe.
-HICON WINAPI LoadIconA(HINSTANCE /*instance*/, LPCSTR iconName) {
+HICON WINAPI LoadIconA(HINSTANCE /*instance*/, LPCSTR iconName) try {
+  const native::EntryPoint entry(__func__);
   return reinterpret_cast<HICON>(0x50000 + (reinterpret_cast<uintptr_t>(iconName) & 0xFFFF));
+} catch (...) {
+  return native::Failed(__func__, HICON{});
 }
 
-HCURSOR WINAPI LoadCursorA(HINSTANCE /*instance*/, LPCSTR cursorName) {
+HCURSOR WINAPI LoadCursorA(HINSTANCE /*instance*/, LPCSTR cursorName) try {
+  const native::EntryPoint entry(__func__);
   return reinterpret_cast<HCURSOR>(0x60000 + (reinterpret_cast<uintptr_t>(cursorName) & 0xFFFF));
+} catch (...) {
+  return native::Failed(__func__, HCURSOR{});
 }
 
-BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL /*menu*/, DWORD exStyle) {
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL /*menu*/, DWORD exStyle) try {
+  const native::EntryPoint entry(__func__);
   if (!rect) return FALSE;
   wincore::AddFrame(rect, style, exStyle);
   return TRUE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
                             int y, int width, int height, HWND /*parent*/, HMENU /*menu*/,
-                            HINSTANCE /*instance*/, LPVOID /*param*/) {
+                            HINSTANCE /*instance*/, LPVOID /*param*/) try {
+  const native::EntryPoint entry(__func__);
   if (!backend::Open("CreateWindowExA")) return nullptr;
   ApplyCursor();
-  HWND hwnd = Windows().CreateWindow(exStyle, className, windowName, style, x, y, width, height);
-  if (!hwnd) {
+  // However the call ends, a window the caller will not hear of is
+  // destroyed, and the records of windows that did not come to be go.
+  HWND made = nullptr;
+  wincore::OnScopeExit cleanup([&] {
+    if (made) DestroyWindow(made);
     ForgetDeadWindows();
-    return nullptr;
-  }
-  Record(hwnd);
+  });
+  made = Windows().CreateWindow(exStyle, className, windowName, style, x, y, width, height);
+  if (!made) return nullptr;
+  Record(made);
   // wincore showed a WS_VISIBLE window already; it needs its surface too.
-  if ((style & WS_VISIBLE) && Alive(hwnd)) {
-    NativeWindow* record = Record(hwnd);
-    if (!record->surface && MakeSurface(hwnd, *record, {}, "CreateWindowExA"))
+  if ((style & WS_VISIBLE) && Alive(made)) {
+    NativeWindow* record = Record(made);
+    if (!record->surface && MakeSurface(made, *record, {}, "CreateWindowExA"))
       backend::ShowSurface(record->surface, true);
   }
-  return hwnd;
+  return std::exchange(made, nullptr);
+} catch (...) {
+  return native::Failed(__func__, HWND{});
 }
 
-BOOL WINAPI DestroyWindow(HWND hwnd) {
-  if (!Windows().DestroyWindow(hwnd)) return FALSE;
-  Forget(hwnd);
-  return TRUE;
+BOOL WINAPI DestroyWindow(HWND hwnd) try {
+  const native::EntryPoint entry(__func__);
+  // The native side goes with wincore's record, even if a procedure throws.
+  wincore::OnScopeExit forget([&] {
+    if (!Alive(hwnd)) Forget(hwnd);
+  });
+  return Windows().DestroyWindow(hwnd) ? TRUE : FALSE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) try {
+  const native::EntryPoint entry(__func__);
   LONG_PTR previous = 0;
   Windows().SetExtra(hwnd, index, value, &previous);
   return previous;
+} catch (...) {
+  return native::Failed(__func__, LONG_PTR{0});
 }
 
-LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) {
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) try {
+  const native::EntryPoint entry(__func__);
   LONG_PTR value = 0;
   Windows().GetExtra(hwnd, index, &value);
   return value;
+} catch (...) {
+  return native::Failed(__func__, LONG_PTR{0});
 }
 
-LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) try {
+  const native::EntryPoint entry(__func__);
   return Windows().DefaultProcessing(hwnd, msg, wParam, lParam);
+} catch (...) {
+  return native::Failed(__func__, LRESULT{0});
 }
 
-HDC WINAPI GetDC(HWND hwnd) {
+HDC WINAPI GetDC(HWND hwnd) try {
+  const native::EntryPoint entry(__func__);
   NativeWindow* record = Record(hwnd);
   if (!record) return nullptr;
   if (!record->hdc) record->hdc = reinterpret_cast<HDC>(0x20000 + ++User().nextDC);
   return record->hdc;
+} catch (...) {
+  return native::Failed(__func__, HDC{});
 }
 
-int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
+int WINAPI ReleaseDC(HWND hwnd, HDC hdc) try {
+  const native::EntryPoint entry(__func__);
   // A window's own DC stays with it; releasing it only checks the pair.
   return hdc && native::WindowFromDC(hdc) == hwnd ? 1 : 0;
+} catch (...) {
+  return native::Failed(__func__, 0);
 }
 
-int WINAPI GetSystemMetrics(int index) {
+int WINAPI GetSystemMetrics(int index) try {
+  const native::EntryPoint entry(__func__);
   if (index != SM_CXSCREEN && index != SM_CYSCREEN) return 0;
   int width = 0;
   int height = 0;
   if (!backend::Open("GetSystemMetrics") || !backend::DisplaySize(&width, &height)) return 0;
   return index == SM_CXSCREEN ? width : height;
+} catch (...) {
+  return native::Failed(__func__, 0);
 }
 
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND /*insertAfter*/, int x, int y, int cx, int cy,
-                         UINT flags) {
+                         UINT flags) try {
+  const native::EntryPoint entry(__func__);
   const wincore::Window* window = Windows().Find(hwnd);
   if (!window) return FALSE;
   const RECT insets = wincore::FrameInsets(window->style, window->exStyle);
@@ -412,9 +476,12 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND /*insertAfter*/, int x, int y, int cx, 
   }
   if ((flags & SWP_SHOWWINDOW) && window) ShowWindow(hwnd, SW_SHOW);
   return window != nullptr;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-BOOL WINAPI ShowWindow(HWND hwnd, int command) {
+BOOL WINAPI ShowWindow(HWND hwnd, int command) try {
+  const native::EntryPoint entry(__func__);
   NativeWindow* record = Record(hwnd);
   if (!record) return FALSE;
   const bool visible = command != SW_HIDE;
@@ -423,16 +490,22 @@ BOOL WINAPI ShowWindow(HWND hwnd, int command) {
   const bool wasVisible = Windows().Show(hwnd, visible);
   if (backend::Surface* surface = native::SurfaceOf(hwnd)) backend::ShowSurface(surface, visible);
   return wasVisible ? TRUE : FALSE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-BOOL WINAPI SetForegroundWindow(HWND hwnd) {
+BOOL WINAPI SetForegroundWindow(HWND hwnd) try {
+  const native::EntryPoint entry(__func__);
   if (!Alive(hwnd)) return FALSE;
   User().foreground = hwnd;
   if (backend::Surface* surface = native::SurfaceOf(hwnd)) backend::RaiseSurface(surface);
   return TRUE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-HWND WINAPI SetFocus(HWND hwnd) {
+HWND WINAPI SetFocus(HWND hwnd) try {
+  const native::EntryPoint entry(__func__);
   State& state = User();
   HWND previous = Alive(state.focus) ? state.focus : nullptr;
   if (!hwnd) {
@@ -443,18 +516,26 @@ HWND WINAPI SetFocus(HWND hwnd) {
   state.focus = hwnd;
   if (backend::Surface* surface = native::SurfaceOf(hwnd)) backend::FocusSurface(surface);
   return previous;
+} catch (...) {
+  return native::Failed(__func__, HWND{});
 }
 
-LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD /*flags*/) {
+LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD /*flags*/) try {
+  const native::EntryPoint entry(__func__);
   if (!mode) {
     LeaveFullscreen();
     return DISP_CHANGE_SUCCESSFUL;
   }
   return EnterFullscreen(*mode);
+} catch (...) {
+  return native::Failed(__func__, LONG{DISP_CHANGE_FAILED});
 }
 
-int WINAPI ShowCursor(BOOL show) {
+int WINAPI ShowCursor(BOOL show) try {
+  const native::EntryPoint entry(__func__);
   const int counter = User().cursorCounter += show ? 1 : -1;
   ApplyCursor();
   return counter;
+} catch (...) {
+  return native::Failed(__func__, User().cursorCounter);
 }

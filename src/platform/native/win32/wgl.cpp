@@ -2,6 +2,7 @@
 // wgl_fonts.cpp.)
 #include <map>
 
+#include "platform/native/entry_guard.h"
 #include "platform/native/win32/native_windows.h"
 #include "platform/native/window_system/sdl_backend.h"
 
@@ -24,37 +25,51 @@ backend::GlContext* Find(HGLRC hglrc) {
 
 }  // namespace
 
-HGLRC WINAPI wglCreateContext(HDC hdc) {
+HGLRC WINAPI wglCreateContext(HDC hdc) try {
+  const native::EntryPoint entry(__func__);
   // Windows needs the pixel format first; the surface comes with it.
   HWND hwnd = native::WindowFromDC(hdc);
   backend::Surface* surface = native::SurfaceOf(hwnd);
   if (!surface || native::PixelFormatOf(hwnd) == 0) return nullptr;
-  backend::GlContext* context = backend::CreateContext(surface, "wglCreateContext");
-  if (!context) return nullptr;
+  // The handle's entry first: once the context exists, nothing may fail.
   HGLRC hglrc = reinterpret_cast<HGLRC>(0x30000 + ++Wgl().nextHandle);
-  Wgl().contexts[hglrc] = context;
-  return hglrc;
+  auto slot = Wgl().contexts.emplace(hglrc, nullptr).first;
+  slot->second = backend::CreateContext(surface, "wglCreateContext");
+  if (slot->second) return hglrc;
+  Wgl().contexts.erase(slot);
+  return nullptr;
+} catch (...) {
+  return native::Failed(__func__, HGLRC{});
 }
 
-BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC hglrc) {
+BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC hglrc) try {
+  const native::EntryPoint entry(__func__);
   if (!hglrc) return backend::MakeCurrent(nullptr, nullptr) ? TRUE : FALSE;
   backend::GlContext* context = Find(hglrc);
   backend::Surface* surface = native::SurfaceOf(native::WindowFromDC(hdc));
   if (!context || !surface) return FALSE;
   return backend::MakeCurrent(surface, context) ? TRUE : FALSE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-BOOL WINAPI wglDeleteContext(HGLRC hglrc) {
+BOOL WINAPI wglDeleteContext(HGLRC hglrc) try {
+  const native::EntryPoint entry(__func__);
   auto it = Wgl().contexts.find(hglrc);
   if (it == Wgl().contexts.end()) return FALSE;
   // Works after the window is gone too: a context outlives its window.
   backend::DeleteContext(it->second);
   Wgl().contexts.erase(it);
   return TRUE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
-HGLRC WINAPI wglGetCurrentContext(void) {
+HGLRC WINAPI wglGetCurrentContext(void) try {
+  const native::EntryPoint entry(__func__);
   for (const auto& [hglrc, context] : Wgl().contexts)
     if (backend::IsCurrent(context)) return hglrc;
   return nullptr;
+} catch (...) {
+  return native::Failed(__func__, HGLRC{});
 }

@@ -10,8 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
+#include "platform/native/entry_guard.h"
+#include "platform/native/native_report.h"
 #include "platform/native/window_system/gl_warm_up.h"
 
 namespace backend {
@@ -42,7 +45,7 @@ State& Backend() {
 }
 
 void Report(const char* call, const char* reason) {
-  std::fprintf(stderr, "plumo: %s: %s: %s\n", call, reason, SDL_GetError());
+  native::Report(call, "%s: %s", reason, SDL_GetError());
 }
 
 // A switched display mode is not put back by X when the process ends, so the
@@ -59,10 +62,7 @@ void CloseAtExit() {
 // wait forever on the dead connection. With the display gone there is no mode
 // left to restore: say so and end at once.
 int DisplayLost(Display*) {
-  const char message[] = "plumo: the connection to the display was lost\n";
-  if (write(STDERR_FILENO, message, sizeof message - 1) < 0) {
-    // Nothing more can be said.
-  }
+  native::Report(native::CallInProgress(), "the connection to the display was lost");
   _exit(1);
 }
 
@@ -393,7 +393,12 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
     Report(call, reason);
     return nullptr;
   }
-  auto* surface = new Surface{window, pixels, params.owner};
+  auto* surface = new (std::nothrow) Surface{window, pixels, params.owner};
+  if (!surface) {
+    SDL_DestroyWindow(window);
+    native::Report(call, "out of memory");
+    return nullptr;
+  }
   SDL_SetWindowData(window, kSurfaceKey, surface);
   return surface;
 }
@@ -447,7 +452,12 @@ GlContext* CreateContext(Surface* surface, const char* call) {
   }
   // SDL makes the new context current; wglCreateContext does not.
   SDL_GL_MakeCurrent(previousWindow, previous);
-  return new GlContext{context};
+  auto* made = new (std::nothrow) GlContext{context};
+  if (!made) {
+    SDL_GL_DeleteContext(context);
+    native::Report(call, "out of memory");
+  }
+  return made;
 }
 
 bool MakeCurrent(Surface* surface, GlContext* context) {
