@@ -99,6 +99,69 @@ TEST_F(LayerTest, OwnDeviceContextIsOnePerWindow) {
   EXPECT_EQ(GetDC(first), hdc) << "releasing an own DC gave it up";
 }
 
+// ---- a procedure that destroys its own window
+
+UINT destroyOn = 0;  // the procedure destroys its window on hearing this
+
+LRESULT CALLBACK SelfDestroyingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CREATE) GetDC(hwnd);  // a native record made during creation
+  if (destroyOn && message == destroyOn) {
+    destroyOn = 0;
+    DestroyWindow(hwnd);
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+TEST_F(LayerTest, AWindowDestroyedInsideItsOwnMessagesLeavesNothingBehind) {
+  WNDCLASSA wndClass{};
+  wndClass.style = CS_OWNDC;
+  wndClass.lpfnWndProc = SelfDestroyingProc;
+  wndClass.lpszClassName = "Layer Self-Destroying";
+  ASSERT_NE(RegisterClassA(&wndClass), 0);
+  auto create = [&](DWORD style, const char* title) {
+    return CreateWindowExA(0, wndClass.lpszClassName, title, style, 0, 0, 200, 100, nullptr,
+                           nullptr, nullptr, nullptr);
+  };
+  // Destroyed, and nothing heard after WM_NCDESTROY.
+  auto diedLast = [&](HWND hwnd) {
+    const std::vector<UINT> heard = MessagesTo(hwnd);
+    return !heard.empty() && heard.back() == WM_NCDESTROY;
+  };
+
+  // Destroyed in WM_CREATE: NULL, as from Windows.
+  destroyOn = WM_CREATE;
+  const size_t mark = deliveries.size();
+  EXPECT_EQ(create(WS_POPUP | WS_VISIBLE, "Layer Doomed At Birth"), nullptr);
+  ASSERT_GT(deliveries.size(), mark);
+  HWND stillborn = deliveries[mark].hwnd;
+  EXPECT_EQ(MessagesTo(stillborn), (Messages{WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}))
+      << Names(MessagesTo(stillborn));
+  EXPECT_EQ(GetDC(stillborn), nullptr);
+
+  // Destroyed in the WM_SHOWWINDOW of ShowWindow, which has made its native
+  // window by then: that goes too.
+  HWND shown = create(WS_POPUP, "Layer Doomed At Show");
+  ASSERT_NE(shown, nullptr);
+  destroyOn = WM_SHOWWINDOW;
+  EXPECT_FALSE(ShowWindow(shown, SW_SHOWNORMAL));
+  EXPECT_TRUE(diedLast(shown)) << Names(MessagesTo(shown));
+  EXPECT_TRUE(NativeWindowGoes("Layer Doomed At Show"));
+  EXPECT_EQ(GetDC(shown), nullptr);
+
+  // Destroyed in the WM_MOVE of SetWindowPos: the native window is not moved
+  // after it is gone.
+  HWND moved = create(WS_POPUP | WS_VISIBLE, "Layer Doomed At Move");
+  ASSERT_NE(moved, nullptr);
+  ASSERT_TRUE(NativeWindow("Layer Doomed At Move").found);
+  destroyOn = WM_MOVE;
+  SetWindowPos(moved, nullptr, 40, 30, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+  EXPECT_TRUE(diedLast(moved)) << Names(MessagesTo(moved));
+  EXPECT_TRUE(NativeWindowGoes("Layer Doomed At Move"));
+
+  // No window of the class is left, native or not.
+  EXPECT_TRUE(UnregisterClassA(wndClass.lpszClassName, nullptr));
+}
+
 // ---- default processing
 
 TEST_F(LayerTest, WmCloseDestroysTheWindow) {
