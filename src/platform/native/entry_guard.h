@@ -1,9 +1,9 @@
 // No C++ exception leaves an entry point of the native layer: its callers are
-// C and Win32 code that cannot catch one. Each user32, gdi32 and WGL entry
-// point is a function-try-block that turns an exception (an allocation that
-// failed, or one thrown by a window procedure it called) into the call's
-// Win32 failure value and an error line, as Windows answers a call it has no
-// memory for:
+// C and Win32 code that cannot catch one. Every user32, gdi32 and WGL entry
+// point, whether or not it can throw today, is a function-try-block that
+// turns an exception (an allocation that failed, or one thrown by a window
+// procedure it called) into the call's Win32 failure value and an error
+// line, as Windows answers a call it has no memory for:
 //
 //   HWND WINAPI CreateWindowExA(...) try {
 //     const native::EntryPoint entry(__func__);
