@@ -46,13 +46,13 @@ GdiFonts& State() {
   // Never destroyed, like the resolver's FreeType library that its fonts'
   // sizes belong to: freeing them at exit would depend on destructor order.
   static GdiFonts* state = [] {
-    auto* fresh = new GdiFonts;
+    auto fresh = std::make_unique<GdiFonts>();
     auto stock = std::make_unique<FontObject>();
     stock->request.faceName = "sans-serif";
     stock->request.height = kStockCellHeight;
     stock->request.weight = FW_BOLD;
     fresh->objects.emplace(kStockFont, std::move(stock));
-    return fresh;
+    return fresh.release();
   }();
   return *state;
 }

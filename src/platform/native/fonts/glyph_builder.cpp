@@ -202,17 +202,13 @@ GlyphTessellator::GlyphTessellator() : tess_(gluNewTess()) {
   if (!tess_) return;
   // Fans and strips are kept as GLU makes them: they hold fewer corners
   // than separate triangles, and each corner costs GL's list compiler.
-  gluTessCallback(tess_, GLU_TESS_BEGIN_DATA, reinterpret_cast<_GLUfuncptr>(&Begin));
-  gluTessCallback(tess_, GLU_TESS_VERTEX_DATA, reinterpret_cast<_GLUfuncptr>(&Vertex));
-  gluTessCallback(tess_, GLU_TESS_COMBINE_DATA, reinterpret_cast<_GLUfuncptr>(&Combine));
-  gluTessCallback(tess_, GLU_TESS_ERROR_DATA, reinterpret_cast<_GLUfuncptr>(&Error));
+  gluTessCallback(tess_.get(), GLU_TESS_BEGIN_DATA, reinterpret_cast<_GLUfuncptr>(&Begin));
+  gluTessCallback(tess_.get(), GLU_TESS_VERTEX_DATA, reinterpret_cast<_GLUfuncptr>(&Vertex));
+  gluTessCallback(tess_.get(), GLU_TESS_COMBINE_DATA, reinterpret_cast<_GLUfuncptr>(&Combine));
+  gluTessCallback(tess_.get(), GLU_TESS_ERROR_DATA, reinterpret_cast<_GLUfuncptr>(&Error));
   // Overlapping contours (composite glyphs) must fill once, not cancel out:
   // TrueType and PostScript outlines both mean the non-zero rule.
-  gluTessProperty(tess_, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
-}
-
-GlyphTessellator::~GlyphTessellator() {
-  if (tess_) gluDeleteTess(tess_);
+  gluTessProperty(tess_.get(), GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
 }
 
 bool GlyphTessellator::Tessellate(OutlineGlyph* glyph) {
@@ -231,20 +227,20 @@ void GlyphTessellator::Fill(const std::vector<GLdouble>& points,
   face->Clear();
   if (contourEnds.empty()) return;
   face_ = face;
-  gluTessNormal(tess_, 0.0, 0.0, normalZ);
-  gluTessBeginPolygon(tess_, this);
+  gluTessNormal(tess_.get(), 0.0, 0.0, normalZ);
+  gluTessBeginPolygon(tess_.get(), this);
   size_t start = 0;
   for (size_t end : contourEnds) {
-    gluTessBeginContour(tess_);
+    gluTessBeginContour(tess_.get());
     // GLU only reads the coordinates, and hands the data pointer back.
     for (size_t v = start; v < end; ++v) {
       auto* vertex = const_cast<GLdouble*>(&points[3 * v]);
-      gluTessVertex(tess_, vertex, vertex);
+      gluTessVertex(tess_.get(), vertex, vertex);
     }
-    gluTessEndContour(tess_);
+    gluTessEndContour(tess_.get());
     start = end;
   }
-  gluTessEndPolygon(tess_);
+  gluTessEndPolygon(tess_.get());
   extra_.clear();
   face_ = nullptr;
   if (error_) {

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <deque>
+#include <memory>
 #include <vector>
 
 #include "platform/native/fonts/font_resolver.h"
@@ -78,7 +79,6 @@ bool ShapeOutlineGlyph(const SizedFont& font, FT_UInt glyph, const OutlineStyle&
 class GlyphTessellator {
  public:
   GlyphTessellator();
-  ~GlyphTessellator();
   GlyphTessellator(const GlyphTessellator&) = delete;
   GlyphTessellator& operator=(const GlyphTessellator&) = delete;
 
@@ -101,7 +101,11 @@ class GlyphTessellator {
                       void* tessellator);
   static void Error(GLenum error, void* tessellator);
 
-  GLUtesselator* tess_ = nullptr;
+  // Owned from the start: a member made after it may fail to allocate.
+  struct DeleteTess {
+    void operator()(GLUtesselator* tess) const { gluDeleteTess(tess); }
+  };
+  std::unique_ptr<GLUtesselator, DeleteTess> tess_;
   TessellatedFace* face_ = nullptr;            // the face being filled
   std::deque<std::array<GLdouble, 3>> extra_;  // vertices the tessellator made
   GLenum error_ = 0;
