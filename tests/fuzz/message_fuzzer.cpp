@@ -188,7 +188,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto recordDelivery = windows.onDeliver;
   windows.onDeliver = [&](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Check(!doomedWindows.gone.count(hwnd));  // nothing after WM_NCDESTROY
-    if (msg == WM_NCDESTROY) doomedWindows.gone.insert(hwnd);
+    // Sent by DestroyWindow, not merely posted by the input.
+    if (msg == WM_NCDESTROY && windows.Find(hwnd)->destroying) doomedWindows.gone.insert(hwnd);
     if (msg == WM_NCCREATE) doomedWindows.creating = hwnd;
     if (msg == WM_SHOWWINDOW && wParam) doomedWindows.shown.insert(hwnd);
     if (msg == WM_CLOSE && currentWindow && hwnd == currentWindow->hwnd) run.closeDelivered = true;
