@@ -41,6 +41,7 @@ class Shot:
         self.path = path
         self.start = start
         self.end = end
+        self.lag = 0.0  # how long the frame it shows may trail the scene clock
         red, green, blue = data[0::3], data[1::3], data[2::3]
         # One byte per pixel, 1 where all three channels are white.
         self.mask = (int.from_bytes(red.translate(_WHITE), "big")
