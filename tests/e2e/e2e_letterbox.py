@@ -92,6 +92,9 @@ def _lit(data, begin, end):
 
 
 _NONZERO = bytes([0] + [255] * 255)
+# Per pixel 0xFF where it has a neighbour to the left / above, 0 where not.
+_HAS_LEFT = int.from_bytes(bytes([0] + [255] * (WIDTH - 1)) * HEIGHT, "big")
+_HAS_ABOVE = int.from_bytes(bytes(WIDTH) + bytes([255]) * (WIDTH * (HEIGHT - 1)), "big")
 
 
 def _flat_only(picture):
@@ -99,22 +102,21 @@ def _flat_only(picture):
     neighbours made black, and the count of lit pixels so removed. Works on
     each colour plane as one big integer, so it costs milliseconds."""
     n = WIDTH * HEIGHT
-    planes = [picture[channel::3] for channel in range(3)]
-    values = [int.from_bytes(plane, "big") for plane in planes]
+    everything = (1 << 8 * n) - 1
+    values = [int.from_bytes(picture[channel::3], "big") for channel in range(3)]
     edge = 0
     for value in values:
-        for shift in (8, 8 * WIDTH):  # the pixel to the left, the pixel above
+        for shift, has_neighbour in ((8, _HAS_LEFT), (8 * WIDTH, _HAS_ABOVE)):
+            # Byte k of `value >> shift` is pixel k's left (upper) neighbour.
             differs = int.from_bytes(
-                ((value ^ (value >> shift)) & ((1 << 8 * n) - 1)).to_bytes(n, "big")
+                ((value ^ (value >> shift)) & has_neighbour).to_bytes(n, "big")
                 .translate(_NONZERO), "big")
-            edge |= differs | ((differs << shift) & ((1 << 8 * n) - 1))
-    keep = edge ^ ((1 << 8 * n) - 1)
-    lit_before = _lit_count(values, n)
-    kept = [value & keep for value in values]
+            edge |= differs | ((differs << shift) & everything)
+    kept = [value & (edge ^ everything) for value in values]
     out = bytearray(3 * n)
     for channel, value in enumerate(kept):
         out[channel::3] = value.to_bytes(n, "big")
-    return bytes(out), lit_before - _lit_count(kept, n)
+    return bytes(out), _lit_count(values, n) - _lit_count(kept, n)
 
 
 def lit_pixels(picture):
