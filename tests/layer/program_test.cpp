@@ -1,6 +1,6 @@
-// The real program on the test's X server: it switches to 640x480, and
-// Escape, the close button or a signal end it with status 0 and the desktop
-// mode back.
+// The real program on the test's X server. With --switch-mode it switches to
+// 640x480, and Escape, the close button or a signal end it with status 0 and
+// the desktop mode back.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -19,7 +19,7 @@ namespace {
 class Program : public ::testing::Test {
  protected:
   void SetUp() override {
-    child = xtest::Spawn(PLUMO_PROGRAM, {}, true, /*captureStderr=*/true);
+    child = xtest::Spawn(PLUMO_PROGRAM, {"--switch-mode"}, true, /*captureStderr=*/true);
     ASSERT_GT(child.pid, 0);
     // Generous: a sanitizer build on a busy machine takes many seconds to show it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
