@@ -12,16 +12,8 @@ namespace {
 
 struct WarmUp {
   std::thread thread;
-  // Written by the thread, read after joining it.
-  Display* display = nullptr;
-  std::vector<GlxVisual> visuals;
-  bool visualsRead = false;
+  Display* display = nullptr;  // written by the thread, read after joining it
 };
-
-void ReadVisuals(WarmUp* state) {
-  if (state->display) state->visuals = ReadGlxVisuals(state->display);
-  state->visualsRead = true;
-}
 
 WarmUp& State() {
   static WarmUp state;
@@ -39,24 +31,12 @@ void StartGlWarmUp() {
       // Asking for the extensions sets GLX up for the screen: libglvnd loads
       // the screen's vendor library, and that library its driver.
       if (state.display) glXQueryExtensionsString(state.display, DefaultScreen(state.display));
-      ReadVisuals(&state);
     });
   } catch (const std::exception&) {
     return;  // no thread to be had: the main thread loads the driver itself
   }
   // An early exit must not unload libraries under a thread still loading them.
   std::atexit(EndGlWarmUp);
-}
-
-const std::vector<GlxVisual>& GlxVisuals() {
-  WarmUp& state = State();
-  if (state.thread.joinable() && state.thread.get_id() != std::this_thread::get_id())
-    state.thread.join();
-  if (!state.visualsRead) {
-    state.display = XOpenDisplay(nullptr);
-    ReadVisuals(&state);
-  }
-  return state.visuals;
 }
 
 void EndGlWarmUp() {

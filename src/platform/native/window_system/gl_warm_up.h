@@ -5,21 +5,11 @@
 // main thread's GLX asks for the driver, it is already there.
 #pragma once
 
-#include <vector>
-
-#include "platform/native/window_system/glx_visuals.h"
-
 namespace native {
 
 // Starts the thread. Called once at program start, before any other Xlib
 // call, since it makes Xlib safe for threads.
 void StartGlWarmUp();
-
-// The GLX visuals of the default screen, read once per process: by the
-// warm-up on its connection, or, when there was none, now on a connection of
-// the layer's own, kept like the warm-up's until EndGlWarmUp. Empty when
-// there is no display or no GLX.
-const std::vector<GlxVisual>& GlxVisuals();
 
 // Waits for the thread and closes its connection. The driver stays loaded
 // for as long as another connection uses it, so this belongs after GL is set
