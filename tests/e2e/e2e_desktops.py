@@ -224,6 +224,13 @@ class Weston(Desktop):
         if not windows:
             raise weston.failed(f"showed no output window within {READY_TIMEOUT:.0f} s")
         self.window = windows[0]
+        # Keys for the program go to weston's window, which takes the X focus
+        # now, long before they come: weston's X11 backend holds a FocusIn
+        # back until the KeymapNotify behind it, and a focus change right
+        # before a key (FocusOut, then FocusIn) now and then left its seat
+        # without keyboard focus, so the key reached no client.
+        subprocess.run(["xdotool", "windowfocus", "--sync", self.window], env=self.env,
+                       check=True, timeout=30, stdout=subprocess.DEVNULL)
         self.program_env = dict(os.environ)
         for variable in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
             self.program_env.pop(variable, None)

@@ -5,7 +5,8 @@ X, under window managers and on Wayland, and the real mode switch on request.
   letterbox    1280x1024x24 (which also offers 640x480, 800x600, 1024x768):
                the picture is 1280x960 between black 32-row bars for a whole
                cycle, the screen stays 1280x1024 throughout, and after
-               kill -9 of the running demo
+               kill -9 of the running demo; --screenshot saves the screen 9 s
+               into the cycle (the README's picture)
   desktop      --desktop openbox|xfwm4 on 1280x1024x24: the window covers the
                screen as a fullscreen window, has the focus, shows the picture
                letterboxed; Escape ends it and nothing is left behind;
@@ -23,14 +24,16 @@ import collections
 import os
 import shutil
 import signal
+import subprocess
 
 from e2e_desktops import wait_until
 from e2e_letterbox import EDGE_PIXELS, Rect, fitted
 from e2e_picture import CYCLE_SECONDS, HEIGHT, SLOT_SECONDS, TITLE, WIDTH
 from e2e_picture_checks import check_bars, check_dropped, check_picture
-from e2e_session import (Photos, Session, capture, describe, end_with_escape, focus_of,
-                         fresh_dir, wait_for_geometry, wait_for_picture, wait_for_window,
-                         window_state)
+from e2e_session import (Photos, Session, capture, client_geometry, describe, end_with_escape,
+                         focus_of,
+                         fresh_dir, shows_caption, wait_for_geometry, wait_for_picture,
+                         wait_for_window, window_state)
 
 LARGE = "1280x1024x24"
 # The first few captions, from the first one on: three changes of caption.
@@ -38,6 +41,9 @@ START_SECONDS = 3 * SLOT_SECONDS + 1.0
 # A look later in the run: a caption change and a few grid colours.
 LATER_SECONDS = SLOT_SECONDS + 1.0
 FULLSCREEN = "_NET_WM_STATE_FULLSCREEN"
+# Seconds after the first caption at which --screenshot saves the screen: the
+# fifth caption, as in the README's other still.
+SCREENSHOT_AT = 9.0
 
 
 def bars_in_place(shot):
@@ -70,13 +76,25 @@ def case_letterbox(args, report):
         watch = ScreenWatch(display)
         first = wait_for_picture(program, photos, args.startup_timeout)
         report.require(first is not None, "the scene is drawn (a caption shows)")
-        geometry = display.geometry(window)
+        geometry = client_geometry(display, window)
         report.check(geometry == (0, 0, *session.size),
                      f"the window covers the 1280x1024 screen (got {geometry})")
+        saved = []
+
+        def after_each(shot):
+            watch(shot)
+            # The README's picture: the screen about 9 s into the cycle.
+            if args.screenshot and not saved and shot.start - first.start >= SCREENSHOT_AT:
+                subprocess.run(["import", "-window", "root", f"png:{args.screenshot}"],
+                               env=display.env, check=True, timeout=30)
+                saved.append(shot.index)
+
         shots = capture(program, photos, CYCLE_SECONDS + 2 * SLOT_SECONDS + 1.0, args.period,
-                        watch)
+                        after_each)
         report.require(program.running(), f"the demo keeps running ({describe(program)})")
         report.note(f"{len(shots)} screenshots over {shots[-1].end - shots[0].start:.1f} s")
+        if args.screenshot:
+            report.check(saved, f"the screen is saved as {args.screenshot} after shot {saved}")
 
         os.killpg(program.process.pid, signal.SIGKILL)
         status = program.wait(30)
@@ -112,7 +130,7 @@ def case_desktop(args, report):
         report.require(first is not None, f"the scene is drawn (a caption shows; program "
                                           f"{describe(program)})")
         if window:
-            geometry = display.geometry(window)
+            geometry = client_geometry(display, window)
             report.check(geometry == (0, 0, *session.size),
                          f"the window covers the {session.size[0]}x{session.size[1]} screen "
                          f"(got {geometry})")
@@ -128,7 +146,9 @@ def case_desktop(args, report):
         if args.desktop == "xfwm4":
             report.check(desktop.compositing(), "xfwm4 is compositing while the demo runs")
         if weston:
-            end_with_escape(report, program, display, desktop.window)
+            # Weston has had the X focus since it started; its kiosk shell
+            # gives the keyboard to the demo.
+            end_with_escape(report, program, display, desktop.window, focus=False)
             # Nothing of the demo's surface stays on weston's output.
             photos.look_at(Rect(0, 0, *session.size), smooth=False)
             cleared = wait_for_picture(None, photos, 10, accept=lambda shot: not (
@@ -157,7 +177,7 @@ def case_window_mode(args, report):
         window = wait_for_window(report, program, display, args.startup_timeout)
         photos = Photos(display, session.size, shots_dir)
         watch = ScreenWatch(display)
-        x, y, width, height = display.geometry(window)
+        x, y, width, height = client_geometry(display, window)
         report.check((width, height) == (WIDTH, HEIGHT),
                      f"the window's client area is {WIDTH}x{HEIGHT} (got {width}x{height})")
         report.check(FULLSCREEN not in window_state(display, window), "it is not fullscreen")
@@ -212,7 +232,7 @@ def show_and_check(report, program, photos, args, watch, rect, area, smooth, wha
     a caption change."""
     photos.look_at(rect, smooth, area)
     shown = wait_for_picture(program, photos, args.startup_timeout,
-                             accept=lambda shot: bars_in_place(shot) and shot.white)
+                             accept=lambda shot: bars_in_place(shot) and shows_caption(shot))
     report.require(shown is not None, f"{what}: the picture is drawn there "
                                       f"(program {describe(program)}; see {photos.directory})")
     shots = capture(program, photos, LATER_SECONDS, args.period, watch)
@@ -231,7 +251,7 @@ def case_real_switch(args, report):
         photos = Photos(display, (WIDTH, HEIGHT), fresh_dir(os.path.join(args.work_dir, "shots")))
         first = wait_for_picture(program, photos, args.startup_timeout)
         report.require(first is not None, "the scene is drawn (a caption shows)")
-        geometry = display.geometry(window)
+        geometry = client_geometry(display, window)
         report.check(geometry == (0, 0, WIDTH, HEIGHT),
                      f"the window is {WIDTH}x{HEIGHT} at 0,0 (got {geometry})")
         end_with_escape(report, program, display, window)

@@ -18,6 +18,7 @@ ESCAPE_DEADLINE = 2.0
 # The display modes the program may ask for, added to the X server's own so
 # that a real switch to any of them would show in xrandr.
 PROGRAM_MODES = ((640, 480), (800, 600), (1024, 768))
+CAPTION_MAX_PIXELS = WIDTH * HEIGHT // 10
 
 
 class Session:
@@ -125,7 +126,13 @@ class Photos:
         return shot
 
 
-def wait_for_picture(program, photos, timeout, accept=lambda shot: shot.white):
+def shows_caption(shot):
+    """A caption covers a few thousand pixels; a screen mostly white (as a
+    window can be before its first frame) shows none."""
+    return 0 < shot.white <= CAPTION_MAX_PIXELS
+
+
+def wait_for_picture(program, photos, timeout, accept=shows_caption):
     """Screenshots until one is accepted (by default: a caption shows, the end
     of loading), or None when the program (if any) ends or `timeout` passes."""
     deadline = time.monotonic() + timeout
@@ -209,12 +216,23 @@ def focus_of(display):
             display.xdotool("getactivewindow").strip())
 
 
+def client_geometry(display, window):
+    """(x, y, width, height) of a window's client area on the screen, or None.
+    xdotool adds a reparenting window manager's frame offset twice, so this
+    reads xwininfo's absolute position."""
+    text = subprocess.run(["xwininfo", "-id", window], env=display.env, stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, timeout=30).stdout.decode(errors="replace")
+    fields = [re.search(rf"{name}:\s*(-?\d+)", text) for name in
+              ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")]
+    return tuple(int(f.group(1)) for f in fields) if all(fields) else None
+
+
 def wait_for_geometry(display, window, wanted, timeout):
     """The window's geometry once wanted(geometry) holds, else the last seen."""
     seen = []
 
     def matches():
-        seen.append(display.geometry(window))
+        seen.append(client_geometry(display, window))
         return seen[-1] is not None and wanted(seen[-1])
 
     wait_until(matches, timeout)

@@ -178,6 +178,8 @@ def main():
                         help="keep the raw screenshots of a passing picture case")
     parser.add_argument("--desktop", choices=["openbox", "xfwm4", "weston"], default="openbox",
                         help="the desktop of the desktop case")
+    parser.add_argument("--screenshot", metavar="PNG",
+                        help="letterbox case: also save the screen 9 s into the cycle")
     parser.add_argument("--program-arg", action="append", metavar="ARG",
                         help="an argument for the program (repeatable; write "
                              "--program-arg=--switch-mode for one that starts with --)")
@@ -191,6 +193,8 @@ def main():
         args.wine_prefix = os.path.join(os.path.dirname(args.work_dir), "wineprefix")
     if args.program:
         args.program = os.path.abspath(args.program)
+    if args.screenshot:
+        args.screenshot = os.path.abspath(args.screenshot)
 
     report = Report(args.case)
     try:
