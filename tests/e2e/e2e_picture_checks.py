@@ -20,19 +20,40 @@ FRAME_LAG = 0.3
 SHORT_RUNS = 3
 
 
-def check_picture(report, shots, timeline):
+def check_picture(report, shots, timeline, clock=True):
     """Caption place and the grid, and the captions' timeline: `whole` (a
     cycle and its return), `start` (its first few captions), or None for
     screenshots taken later in the run, whose grid green is then held to
-    the range of the whole cycle."""
+    the range of the whole cycle.
+
+    The grid's green goes with the scene time of the frame a screenshot
+    shows. With `clock`, that time is bounded by the screenshot's own time
+    and the scene clock's start, for a frame shown at most FRAME_LAG after
+    its swap. Under a compositor, whose repaint sits between the swap and the
+    screen, nothing bounds that delay on a busy machine; there (clock False)
+    each screenshot's frame lies in the slot of the caption it shows, and
+    the frames of successive screenshots follow each other in time."""
     runs = caption_runs(report, shots)
     captioned = [shot for run in runs for shot in run]
     report.require(captioned, "some screenshots show a caption")
     check_caption_place(report, captioned)
-    low = high = None
-    if timeline:
-        low, high = check_timeline(report, runs, captioned, timeline == "whole")
-    check_grid(report, captioned, low, high)
+    if not timeline:
+        check_grid(report, captioned, lambda shot: [(0.0, CYCLE_SECONDS)])
+        return
+    low, high = check_timeline(report, runs, captioned, timeline == "whole")
+    if clock:
+        check_grid(report, captioned, lambda shot: scene_times(shot, low, high), pulse=True)
+    else:
+        slots = {shot.index: SLOT_SECONDS * k for k, run in enumerate(runs) for shot in run}
+        check_grid(report, captioned, lambda shot: [slot_span(slots[shot.index])], pulse=True,
+                   in_order=lambda shot: slots[shot.index])
+
+
+def slot_span(start):
+    """The scene times of a caption slot starting `start` seconds after the
+    clock's first start (a later cycle's slot in that cycle's own time)."""
+    begin = start % CYCLE_SECONDS
+    return begin, begin + SLOT_SECONDS
 
 
 def check_dropped(report, shots):
@@ -194,8 +215,32 @@ def scene_times(shot, low, high):
     return spans
 
 
-def check_grid(report, shots, low, high):
-    """Colours of the grid against its numbers, on every third screenshot."""
+def green_at(t):
+    return quantised(GREEN_AMPLITUDE * max(0.0, math.sin(t)), GREEN_BITS)
+
+
+def greens_in_order(greens):
+    """Whether scene times can be found, one per screenshot and never going
+    back, each in its screenshot's slot, at which the grid's green is the one
+    seen. `greens`: (slot start since the clock's first start, green) in the
+    screenshots' order. The earliest fitting time for each is taken, which
+    leaves the most room for those after it."""
+    step = 0.002
+    t = 0.0
+    for start, green in greens:
+        t = max(t, start)
+        while t < start + SLOT_SECONDS and abs(green_at(t % CYCLE_SECONDS) - green) > LEVEL_SLACK:
+            t += step
+        if t >= start + SLOT_SECONDS:
+            return False, start
+    return True, None
+
+
+def check_grid(report, shots, spans_of, pulse=False, in_order=None):
+    """Colours of the grid against its numbers, on every third screenshot:
+    the green against the scene times spans_of(shot) allows and, with
+    in_order (a screenshot's slot start since the clock's first start), in a
+    succession of scene times that never goes back."""
     camera = Camera()
     red_expected = quantised(RED, RED_BITS)
     blue_levels = [quantised(BLUE_PER_COLUMN * c, BLUE_BITS) for c in range(GRID_CELLS)]
@@ -210,7 +255,7 @@ def check_grid(report, shots, low, high):
         green = colours.dominant_green()
         green_share = (colours.share(lambda c: abs(c[1] - green) <= LEVEL_SLACK)
                        if green is not None else 0.0)
-        times = scene_times(shot, low, high) if low is not None else [(0.0, CYCLE_SECONDS)]
+        times = spans_of(shot)
         g_low = min(green_range(*span)[0] for span in times)
         g_high = max(green_range(*span)[1] for span in times)
         t_low, t_high = times[0]
@@ -229,7 +274,13 @@ def check_grid(report, shots, low, high):
                  f"green max(0, 0.3 sin t) and blue 0.025 x column")
     report.note("grid green by scene time: "
                 + " ".join(f"{t:.1f}s:{g}" for t, g in greens_seen))
-    if low is not None:  # seconds 0 to 7 at least: past a peak and a trough
+    if in_order:
+        ordered, slot = greens_in_order([(in_order(shot), green) for shot, (_, green)
+                                         in zip(sampled, greens_seen) if green is not None])
+        report.check(ordered, "the grid's green follows 0.3 sin t through the screenshots in "
+                              "order, each within its caption's slot"
+                              + ("" if ordered else f" (not in the slot from {slot:.0f} s)"))
+    if pulse:  # seconds 0 to 7 at least: past a peak and a trough
         peak = quantised(GREEN_AMPLITUDE, GREEN_BITS)
         greens = [g for _, g in greens_seen if g is not None]
         report.check(greens and min(greens) == 0 and max(greens) >= 0.6 * peak,
