@@ -51,8 +51,10 @@ native::Rect PresentedRect(Surface* surface, int* drawableWidth, int* drawableHe
 // demo's Windows counterpart has no code for.
 int VirtualKey(SDL_Keycode key);
 
-// x11_display_lost.cpp
+// x11_only.cpp: what the layer does on SDL's X11 driver itself. The
+// request returns false where it is SDL's to make (not X11, not mapped).
 void WatchForLostX11Display();
+bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen);
 
 // picture_file.cpp: saves the picture of the surface's context as a PNG.
 void SavePictureOf(Surface* surface);
