@@ -292,6 +292,7 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
   surface->format = params.format;
   surface->pictureWidth = params.width;
   surface->pictureHeight = params.height;
+  native::WaitForGlWarmUp();
   surface->window = CreateWindowFor(params, *surface);
   if (!surface->window && surface->hasFormat) {
     // The picture has the format's colour whatever the window's: take the visual there is.

@@ -1,4 +1,12 @@
-// The two things of X11 the layer does itself, on SDL's X11 driver only.
+// What the layer does with X11 itself, on SDL's X11 driver only; nothing of
+// it runs under Wayland.
+//
+// The GL warm-up: mapping and relocating the GL driver (Mesa's DRI driver and
+// the LLVM library behind it) is the slowest part of the first GL window.
+// SDL loads it only when its first GL window asks, on the main thread; a
+// thread of the layer's own has GLX load it through a display connection of
+// its own while the main thread is still in SDL's video set-up, and closes
+// that connection once SDL's holds the driver. It needs XInitThreads.
 //
 // A lost server: Xlib then calls its I/O error handler, which by default
 // calls exit(); the exit handlers (SDL's among them) would wait forever on
@@ -12,12 +20,17 @@
 // window manager may not move it, so every switch would cost the full wait.
 // The layer sends the same request and does not wait: it has already made
 // the window cover the monitor, which is all a bare server needs.
+#include <GL/glx.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <thread>
 
+#include "platform/native/window_system/gl_warm_up.h"
 #include "platform/native/window_system/sdl_internal.h"
 
 namespace backend {
@@ -63,3 +76,62 @@ bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen) {
 }
 
 }  // namespace backend
+
+namespace native {
+namespace {
+
+struct WarmUp {
+  std::thread thread;
+  Display* display = nullptr;  // written by the thread, read after joining it
+};
+
+WarmUp& State() {
+  static WarmUp state;
+  return state;
+}
+
+// Only where SDL will use X11: the driver SDL_VIDEODRIVER names, else X11
+// whenever DISPLAY is set (see ChooseDrivers in sdl_backend.cpp).
+bool ForX11() {
+  const char* display = std::getenv("DISPLAY");
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  if (driver && *driver) return std::strncmp(driver, "x11", 3) == 0;
+  return display && *display;
+}
+
+}  // namespace
+
+void StartGlWarmUp() {
+  WarmUp& state = State();
+  if (state.thread.joinable() || !ForX11() || !XInitThreads()) return;
+  try {
+    state.thread = std::thread([&state] {
+      state.display = XOpenDisplay(nullptr);
+      // Asking for the extensions sets GLX up for the screen: libglvnd loads
+      // the screen's vendor library, and that library its driver.
+      if (state.display) glXQueryExtensionsString(state.display, DefaultScreen(state.display));
+    });
+  } catch (const std::exception&) {
+    return;  // no thread to be had: the main thread loads the driver itself
+  }
+  // An early exit must not unload libraries under a thread still loading them.
+  std::atexit(EndGlWarmUp);
+}
+
+void WaitForGlWarmUp() {
+  WarmUp& state = State();
+  // Xlib's handler for a lost server calls exit() on whichever thread saw
+  // the loss, the warm-up's included; that thread cannot wait for itself.
+  if (state.thread.joinable() && state.thread.get_id() != std::this_thread::get_id())
+    state.thread.join();
+}
+
+void EndGlWarmUp() {
+  WarmUp& state = State();
+  if (state.thread.joinable() && state.thread.get_id() == std::this_thread::get_id()) return;
+  WaitForGlWarmUp();
+  if (state.display) XCloseDisplay(state.display);
+  state.display = nullptr;
+}
+
+}  // namespace native
