@@ -293,14 +293,13 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
   surface->pictureWidth = params.width;
   surface->pictureHeight = params.height;
   native::WaitForGlWarmUp();
+  // The picture has the format's colour whatever the window's: a visual of
+  // at least that colour is preferred, any will do.
+  surface->visualChannelBits = surface->hasFormat ? surface->format.redBits : 0;
   surface->window = CreateWindowFor(params, *surface);
-  if (!surface->window && surface->hasFormat) {
-    // The picture has the format's colour whatever the window's: take the visual there is.
-    PixelFormat anyColour = surface->format;
-    anyColour.redBits = anyColour.greenBits = anyColour.blueBits = anyColour.alphaBits = 0;
-    std::swap(surface->format, anyColour);
+  if (!surface->window && surface->visualChannelBits > 0) {
+    surface->visualChannelBits = 0;
     surface->window = CreateWindowFor(params, *surface);
-    std::swap(surface->format, anyColour);
   }
   // GLX is set up on SDL's own connection by now, window or not: the driver
   // no longer needs the warm-up's.

@@ -17,7 +17,8 @@ struct Surface {
   bool resizable = false;
   bool hasFormat = false;
   PixelFormat format;
-  int pictureWidth = 0;  // the client size, which the framebuffer has
+  int visualChannelBits = 0;  // asked of the window's visual, and so of its contexts
+  int pictureWidth = 0;       // the client size, which the framebuffer has
   int pictureHeight = 0;
   GlContext* presenting = nullptr;  // the context whose framebuffer holds the picture
   // How a virtual display mode is shown: covering the monitor or in a
