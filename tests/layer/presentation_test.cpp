@@ -137,6 +137,22 @@ TEST_F(Presentation, ThePictureIsFittedWithBarsAndTheDemosGlStateLeftAlone) {
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+TEST_F(Presentation, TheTopOfThePictureIsTheTopOfTheWindow) {
+  ASSERT_NE(Open("Layer Upright"), nullptr);
+  // GL counts rows from the bottom: the upper half is y 120 to 239.
+  glClearColor(0, 0, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 120, 320, 120);
+  glClearColor(1, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  ASSERT_TRUE(SwapBuffers(hdc));
+  const unsigned long window = xtest::Current().FindWindow("Layer Upright").id;
+  EXPECT_TRUE(PumpUntil([&] { return xtest::Current().Pixel(window, 160, 10) == 0xFF0000ul; }));
+  EXPECT_EQ(xtest::Current().Pixel(window, 160, 230), 0x0000FFul);
+}
+
 TEST_F(Presentation, AVirtualModeGivesTheWindowTheModesSizeAndLeavesTheScreenAlone) {
   ASSERT_NE(Open("Layer Virtual"), nullptr);
   const size_t mark = deliveries.size();

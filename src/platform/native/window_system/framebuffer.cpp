@@ -185,10 +185,13 @@ void Framebuffer::PresentInto(int drawableWidth, int drawableHeight, const nativ
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
     glColorMask(mask[0], mask[1], mask[2], mask[3]);
   }
-  // GL counts rows from the bottom.
+  // GL counts rows from the bottom. One to one, nearest is the same picture,
+  // and lets the driver copy instead of running a shader.
   const int bottom = drawableHeight - target.y - target.height;
+  const bool scaled = target.width != width_ || target.height != height_;
   gl.blitFramebuffer(0, 0, width_, height_, target.x, bottom, target.x + target.width,
-                     bottom + target.height, GL_COLOR_BUFFER_BIT, linear ? GL_LINEAR : GL_NEAREST);
+                     bottom + target.height, GL_COLOR_BUFFER_BIT,
+                     linear && scaled ? GL_LINEAR : GL_NEAREST);
   // Restore.
   gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(draw));
   gl.bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));

@@ -226,6 +226,12 @@ bool ChooseDrivers() {
   return true;
 }
 
+// Desktop fullscreen, the state a window manager keeps for it.
+bool SetDesktopFullscreen(SDL_Window* window, bool fullscreen) {
+  if (RequestX11Fullscreen(window, fullscreen)) return true;
+  return SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+}
+
 SDL_Rect DisplayBounds() {
   SDL_Rect bounds{0, 0, 0, 0};
   SDL_GetDisplayBounds(ChosenDisplay(), &bounds);
@@ -286,14 +292,14 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
   surface->format = params.format;
   surface->pictureWidth = params.width;
   surface->pictureHeight = params.height;
+  native::WaitForGlWarmUp();
+  // The picture has the format's colour whatever the window's: a visual of
+  // at least that colour is preferred, any will do.
+  surface->visualChannelBits = surface->hasFormat ? surface->format.redBits : 0;
   surface->window = CreateWindowFor(params, *surface);
-  if (!surface->window && surface->hasFormat) {
-    // The picture has the format's colour whatever the window's: take the visual there is.
-    PixelFormat anyColour = surface->format;
-    anyColour.redBits = anyColour.greenBits = anyColour.blueBits = anyColour.alphaBits = 0;
-    std::swap(surface->format, anyColour);
+  if (!surface->window && surface->visualChannelBits > 0) {
+    surface->visualChannelBits = 0;
     surface->window = CreateWindowFor(params, *surface);
-    std::swap(surface->format, anyColour);
   }
   // GLX is set up on SDL's own connection by now, window or not: the driver
   // no longer needs the warm-up's.
@@ -404,7 +410,7 @@ bool CoverDisplay(Surface* surface) {
   const SDL_Rect bounds = DisplayBounds();
   SDL_SetWindowPosition(window, bounds.x, bounds.y);
   SDL_SetWindowSize(window, bounds.w, bounds.h);
-  return SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+  return SetDesktopFullscreen(window, true);
 }
 
 void ShowInWindow(Surface* surface, int width, int height) {
@@ -412,7 +418,7 @@ void ShowInWindow(Surface* surface, int width, int height) {
   surface->view = Surface::View::kWindowed;
   surface->windowedWidth = width;
   surface->windowedHeight = height;
-  SDL_SetWindowFullscreen(window, 0);
+  SetDesktopFullscreen(window, false);
   SDL_SetWindowBordered(window, SDL_TRUE);
   SDL_SetWindowResizable(window, SDL_TRUE);
   SDL_SetWindowSize(window, width, height);
@@ -445,6 +451,7 @@ Fullscreen EnterFullscreen(Surface* surface, int width, int height, int bitsPerP
 
 void LeaveFullscreen(Surface* surface, int x, int y, int width, int height) {
   SDL_Window* window = surface->window;
+  if (surface->view == Surface::View::kCovering) SetDesktopFullscreen(window, false);
   surface->view = Surface::View::kPlain;
   SDL_SetWindowFullscreen(window, 0);
   SDL_SetWindowBordered(window, surface->borderless ? SDL_FALSE : SDL_TRUE);

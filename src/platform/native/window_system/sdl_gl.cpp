@@ -77,10 +77,9 @@ bool CurrentOn(const Surface* surface) {
 void ApplyPixels(const Surface& surface) {
   // Channel sizes are minima for GLX, so a 5-bit request still finds a
   // 24-bit visual; zero asks for any RGB visual at all.
-  const int channel = surface.hasFormat ? surface.format.redBits : 0;
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, surface.visualChannelBits);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, surface.visualChannelBits);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, surface.visualChannelBits);
   SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, surface.format.depthBits);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, surface.format.stencilBits);

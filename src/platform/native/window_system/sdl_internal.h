@@ -17,7 +17,8 @@ struct Surface {
   bool resizable = false;
   bool hasFormat = false;
   PixelFormat format;
-  int pictureWidth = 0;  // the client size, which the framebuffer has
+  int visualChannelBits = 0;  // asked of the window's visual, and so of its contexts
+  int pictureWidth = 0;       // the client size, which the framebuffer has
   int pictureHeight = 0;
   GlContext* presenting = nullptr;  // the context whose framebuffer holds the picture
   // How a virtual display mode is shown: covering the monitor or in a
@@ -51,8 +52,10 @@ native::Rect PresentedRect(Surface* surface, int* drawableWidth, int* drawableHe
 // demo's Windows counterpart has no code for.
 int VirtualKey(SDL_Keycode key);
 
-// x11_display_lost.cpp
+// x11_only.cpp: what the layer does on SDL's X11 driver itself. The
+// request returns false where it is SDL's to make (not X11, not mapped).
 void WatchForLostX11Display();
+bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen);
 
 // picture_file.cpp: saves the picture of the surface's context as a PNG.
 void SavePictureOf(Surface* surface);
