@@ -107,7 +107,11 @@ class Photos:
     def take(self, prefix="shot"):
         path = os.path.join(self.directory, f"{prefix}-{self.count:03d}.rgb")
         raw = path if self.whole else os.path.join(self.directory, "screen.rgb")
-        data, start, end = self.display.grab(raw, 3 * self.screen[0] * self.screen[1])
+        try:
+            data, start, end = self.display.grab(raw, 3 * self.screen[0] * self.screen[1])
+        except RuntimeError as error:  # most likely the screen's mode has changed
+            raise RuntimeError(f"{error}: the screen is {self.display.screen_size()}, "
+                               f"expected {self.screen}") from error
         dropped = 0
         if self.whole:
             picture = data
