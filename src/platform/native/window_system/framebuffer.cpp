@@ -22,6 +22,7 @@ struct Entries {
   PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
   PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
   PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+  PFNGLCLIPCONTROLPROC clipControl = nullptr;  // GL 4.5 or ARB_clip_control; may be missing
   bool loaded = false;
 };
 
@@ -54,8 +55,9 @@ GLint Integer(GLenum name) {
   return value;
 }
 
-// glReadPixels into top-down 8-bit RGB, the pack state left as found.
-void ReadRgb(int width, int height, Picture* picture) {
+// glReadPixels into top-down 8-bit RGB, the pack state left as found. GL
+// reads rows bottom up unless they are stored top down already.
+void ReadRgb(int width, int height, bool storedTopDown, Picture* picture) {
   const GLint alignment = Integer(GL_PACK_ALIGNMENT);
   std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -66,7 +68,7 @@ void ReadRgb(int width, int height, Picture* picture) {
   picture->rgb.resize(bottomUp.size());
   const size_t row = static_cast<size_t>(width) * 3;
   for (int y = 0; y < height; ++y)
-    std::copy_n(&bottomUp[static_cast<size_t>(height - 1 - y) * row], row,
+    std::copy_n(&bottomUp[static_cast<size_t>(storedTopDown ? y : height - 1 - y) * row], row,
                 &picture->rgb[static_cast<size_t>(y) * row]);
 }
 
@@ -93,6 +95,10 @@ bool Framebuffer::Supported() {
               Load(&gl.bindRenderbuffer, "glBindRenderbuffer") &&
               Load(&gl.renderbufferStorage, "glRenderbufferStorage") &&
               Load(&gl.blitFramebuffer, "glBlitFramebuffer");
+  const bool clipControl =
+      SDL_GL_ExtensionSupported("GL_ARB_clip_control") ||
+      (version && (version[0] > '4' || (version[0] == '4' && version[2] >= '5')));
+  if (gl.loaded && clipControl) Load(&gl.clipControl, "glClipControl");
   return gl.loaded;
 }
 
@@ -128,6 +134,14 @@ bool Framebuffer::Make(const PixelFormat& format, int width, int height) {
   format_ = format;
   width_ = width;
   height_ = height;
+  // Drawn with the window origin at the top, the picture is stored top row
+  // first, as window buffers are, so the present copies it: llvmpipe turns
+  // any blit that flips rows into a full-screen draw, which cost as much as
+  // the demo's frame. The demo sees no difference: its viewport is always
+  // its whole client area, it reads nothing back, and the layer's bitmap
+  // glyphs are built for this origin (see TopDown()).
+  topDown_ = gl.clipControl != nullptr;
+  if (topDown_) gl.clipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
   // A new framebuffer starts black, as a new window does.
   glPushAttrib(GL_COLOR_BUFFER_BIT | GL_SCISSOR_BIT);
   glDisable(GL_SCISSOR_TEST);
@@ -148,6 +162,8 @@ void Framebuffer::Release() {
   if (depth_) gl.deleteRenderbuffers(1, &depth_);
   framebuffer_ = colour_ = depth_ = 0;
   width_ = height_ = 0;
+  if (topDown_) gl.clipControl(GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+  topDown_ = false;
 }
 
 bool Framebuffer::Fits(const PixelFormat& format, int width, int height) const {
@@ -189,7 +205,8 @@ void Framebuffer::PresentInto(int drawableWidth, int drawableHeight, const nativ
   // and lets the driver copy instead of running a shader.
   const int bottom = drawableHeight - target.y - target.height;
   const bool scaled = target.width != width_ || target.height != height_;
-  gl.blitFramebuffer(0, 0, width_, height_, target.x, bottom, target.x + target.width,
+  const int top = topDown_ ? height_ : 0;  // rows stored top first come out upright
+  gl.blitFramebuffer(0, top, width_, height_ - top, target.x, bottom, target.x + target.width,
                      bottom + target.height, GL_COLOR_BUFFER_BIT,
                      linear && scaled ? GL_LINEAR : GL_NEAREST);
   // Restore.
@@ -204,7 +221,7 @@ bool Framebuffer::Read(Picture* picture) const {
   ClearErrors();  // an error the demo left pending is not the read's
   const GLint read = Integer(GL_READ_FRAMEBUFFER_BINDING);
   gl.bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
-  ReadRgb(width_, height_, picture);
+  ReadRgb(width_, height_, topDown_, picture);
   gl.bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
   picture->redBits = format_.redBits;
   picture->greenBits = format_.greenBits;
@@ -221,7 +238,7 @@ bool ReadWindowBuffer(bool front, int width, int height, Picture* picture) {
   const GLint buffer = Integer(GL_READ_BUFFER);
   // A single-buffered surface (an EGL pbuffer may be one) has only the front.
   glReadBuffer(front || !doubleBuffered ? GL_FRONT : GL_BACK);
-  ReadRgb(width, height, picture);
+  ReadRgb(width, height, false, picture);
   glReadBuffer(static_cast<GLenum>(buffer));
   picture->redBits = Integer(GL_RED_BITS);
   picture->greenBits = Integer(GL_GREEN_BITS);

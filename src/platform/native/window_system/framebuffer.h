@@ -35,6 +35,10 @@ class Framebuffer {
   void Release();
   bool Ready() const { return framebuffer_ != 0; }
   bool Fits(const PixelFormat& format, int width, int height) const;
+  // Whether the picture is drawn with GL's window origin at the top left
+  // (glClipControl), stored top row first. Window-coordinate rectangles then
+  // count rows from the top, and glBitmap draws its rows downwards.
+  bool TopDown() const { return topDown_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
 
@@ -53,6 +57,7 @@ class Framebuffer {
   unsigned colour_ = 0;
   unsigned depth_ = 0;  // depth and stencil, packed when there is stencil
   PixelFormat format_;
+  bool topDown_ = false;
   int width_ = 0;
   int height_ = 0;
 };

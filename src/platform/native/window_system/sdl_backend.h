@@ -91,6 +91,9 @@ void DeleteContext(GlContext* context);
 bool IsCurrent(const GlContext* context);
 // Scales the framebuffer into the window (as the options say), then swaps.
 bool Present(Surface* surface);
+// Whether the current context draws into a framebuffer stored top row first
+// (Framebuffer::TopDown), where glBitmap lays its rows downwards.
+bool CurrentDrawsTopDown();
 // The picture of the surface's current context: its framebuffer, or with
 // direct presentation the window's back buffer (`shown`: its front buffer).
 bool ReadPicture(Surface* surface, bool shown, Picture* picture);

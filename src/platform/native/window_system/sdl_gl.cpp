@@ -163,6 +163,11 @@ bool Present(Surface* surface) {
   return true;
 }
 
+bool CurrentDrawsTopDown() {
+  const GlContext* context = Gl().current;
+  return context && IsCurrent(context) && context->framebuffer.TopDown();
+}
+
 bool ReadPicture(Surface* surface, bool shown, Picture* picture) {
   if (!CurrentOn(surface)) return false;
   const Framebuffer& framebuffer = Gl().current->framebuffer;
