@@ -227,9 +227,9 @@ def check_cycle_return(report, runs, slots, low, high):
     start = SLOT_SECONDS * slot
     report.check(low + start - 0.1 <= returned[0].end
                  and returned[0].start <= high + start + FRAME_LAG + 0.5,
-                 f"the cycle starts again {CYCLE_SECONDS:.0f} s after the clock's start: caption "
-                 f"{slot - CAPTION_SLOTS + 1} {start - CYCLE_SECONDS:.0f} s later "
-                 f"({returned[0].start - runs[0][0].start:.1f} s after the first was seen)")
+                 f"the cycle starts again {CYCLE_SECONDS:.0f} s after the clock's start (its "
+                 f"caption {slot - CAPTION_SLOTS + 1} first seen "
+                 f"{returned[0].start - runs[0][0].start:.1f} s after the first caption)")
     for run, slot in later:
         earlier = first_seen.get(slot - CAPTION_SLOTS)
         if earlier is None:
