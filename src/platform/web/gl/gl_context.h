@@ -30,10 +30,10 @@ extern void (*reportLine)(const char* line);
 class GlContext {
  public:
   // Mesa's limits, which the native build runs on.
-  static const int kModelviewDepth = 32;
-  static const int kProjectionDepth = 32;
-  static const int kAttribDepth = 16;
-  static const int kListNesting = 64;
+  static constexpr int kModelviewDepth = 32;
+  static constexpr int kProjectionDepth = 32;
+  static constexpr int kAttribDepth = 16;
+  static constexpr int kListNesting = 64;
 
   explicit GlContext(Renderer* renderer);
 
