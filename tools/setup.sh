@@ -18,6 +18,8 @@ packages=(
   xvfb xdotool imagemagick x11-xserver-utils
   # the Windows program and Wine to run it
   g++-mingw-w64-x86-64 wine wine64
+  # the web page: Emscripten, and Chromium to test it in
+  emscripten chromium
 )
 
 missing=()

@@ -15,14 +15,20 @@ import tempfile
 import threading
 import time
 
-# WebGL on SwiftShader, Chromium's CPU renderer, and nothing that reaches
-# beyond the machine.
+# Nothing that reaches beyond the machine.
 FLAGS = [
-    "--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
-    "--disable-background-networking", "--disable-component-update", "--disable-sync",
-    "--no-first-run", "--no-default-browser-check", "--disable-extensions",
+    "--headless=new", "--no-sandbox", "--disable-background-networking",
+    "--disable-component-update", "--disable-sync", "--no-first-run",
+    "--no-default-browser-check", "--disable-extensions",
     "--disable-background-timer-throttling", "--disable-renderer-backgrounding",
 ]
+# Where WebGL draws: SwiftShader, Chromium's own CPU renderer (the tests'),
+# or Mesa's llvmpipe through ANGLE on GL ES, the renderer plumo-capture uses.
+RENDERERS = {
+    "swiftshader": ["--use-angle=swiftshader", "--enable-unsafe-swiftshader"],
+    "llvmpipe": ["--use-gl=angle", "--use-angle=gl-egl", "--ignore-gpu-blocklist",
+                 "--enable-gpu"],
+}
 
 
 class ChromiumError(RuntimeError):
@@ -33,10 +39,10 @@ class Chromium:
     """One browser with one page, for the `with` block. `log_path` gets the
     browser's own output; its profile is a fresh folder, removed at the end."""
 
-    def __init__(self, binary, log_path, extra_flags=()):
+    def __init__(self, binary, log_path, renderer="swiftshader"):
         self.binary = binary
         self.log_path = log_path
-        self.extra_flags = list(extra_flags)
+        self.extra_flags = RENDERERS[renderer]
         self.process = None
         self.profile = None
         self._next_id = 0

@@ -46,7 +46,8 @@ void FramePresented() {
   Clock& clock = PageClock();
   if (!clock.fixed) return;
   int64_t frame = 0;
-  clock.fixed->Present(&frame);
+  // The Init and Load passes present too, but are not frames of the run.
+  if (clock.fixed->Present(&frame) != capture::FrameClock::Swap::kFrame) return;
   clock.held = clock.fixed->FramesPresented() >= clock.frames;
   plumo_frame_presented(static_cast<int>(clock.fixed->FramesPresented()), clock.held);
 }
