@@ -2,24 +2,33 @@
 drawn in.
 
 The tolerance comes from measurement. The same page run on llvmpipe (Chromium
-with ANGLE on Mesa's GL ES) gives plumo-capture's frame 540 pixel for pixel,
-so whatever differs on SwiftShader is SwiftShader's rasteriser, not the page:
+with ANGLE on Mesa's GL ES, page_test.py --renderer llvmpipe) gives
+plumo-capture's frames pixel for pixel (of frames 60, 120, 300, 540, 720,
+900, 1000, 1200, 1320 and 1439, one pixel differs, by a neighbour's
+colour), so what differs on SwiftShader is SwiftShader's rasteriser, not the
+page. Over the same ten frames on SwiftShader:
 
-- colour: llvmpipe renders 8 bits a channel and drops the low bits when it
-  packs 5/6/5, SwiftShader rounds to the nearest 5/6/5 level, so a channel
-  may be one level apart (frame 540: 9162 grid pixels, all blue +1);
+- colour: llvmpipe rounds some colours down where SwiftShader rounds to the
+  nearest 5/6/5 level (column 11's blue, 0.275 x 31 = 8.53, is level 8 on
+  llvmpipe and 9 on SwiftShader), so a channel may be one level apart (8538
+  to 17006 grid pixels a frame);
 - edges: the two place the pixels along a triangle's edge differently, so an
-  edge pixel may take the colour of a neighbour (frame 540: 148 pixels, each
-  within one level of one of its eight neighbours in the capture).
+  edge pixel may take the colour of a neighbour (130 to 163 pixels a frame,
+  each within one level of one of its eight neighbours in the capture);
+- slivers: a triangle thinner than a pixel may light a pixel in one and none
+  nearby in the other (0 to 2 pixels a frame).
 
-So every grid pixel must be within one level per channel of the capture's,
-or of one of its eight neighbours there; the neighbour case is allowed for at
-most 0.5% of the frame (ten times what was measured), which a picture moved by
-even one pixel exceeds. The caption, drawn with glBitmap, must be identical."""
+So every grid pixel must be within one level per channel of the capture's;
+at most 0.5% of the frame (nine times the most measured), which a picture
+moved by even one pixel exceeds, may instead be within one level of one of
+its eight neighbours there; and at most 20 pixels (ten times the most
+measured) may be neither. The
+caption, drawn with glBitmap, must be identical."""
 
 import subprocess
 
 WHITE = (31, 63, 31)
+MAX_SLIVER_PIXELS = 20
 
 
 def to565(r, g, b):
@@ -84,13 +93,13 @@ class Report:
         self.beyond = []  # (x, y, page, capture)
 
     def within_tolerance(self):
-        return not self.beyond and self.from_neighbour <= self.size // 200
+        return self.from_neighbour <= self.size // 200 and len(self.beyond) <= MAX_SLIVER_PIXELS
 
     def summary(self):
         return (f"caption pixels {self.caption_pixels}, mismatched {self.caption_mismatches}; "
                 f"grid pixels exact {self.exact}, one level apart {self.one_level}, "
                 f"a neighbour's colour {self.from_neighbour} (at most {self.size // 200}), "
-                f"beyond tolerance {len(self.beyond)} {self.beyond[:5]}")
+                f"neither {len(self.beyond)} (at most {MAX_SLIVER_PIXELS}) {self.beyond[:5]}")
 
 
 def compare_frames(page, capture):

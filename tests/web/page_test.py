@@ -110,12 +110,16 @@ def main():
     parser.add_argument("--capture", required=True)
     parser.add_argument("--work-dir", required=True)
     parser.add_argument("--chromium", default="chromium")
+    # llvmpipe: the page on plumo-capture's own renderer, which measures the
+    # emulation alone (frame_compare.py).
+    parser.add_argument("--renderer", choices=("swiftshader", "llvmpipe"), default="swiftshader")
     args = parser.parse_args()
     os.makedirs(args.work_dir, exist_ok=True)
 
     reference = capture_frame(args.capture, args.work_dir)
     with PageServer(args.page_dir) as server, \
-            Chromium(args.chromium, os.path.join(args.work_dir, "chromium.log")) as browser:
+            Chromium(args.chromium, os.path.join(args.work_dir, "chromium.log"),
+                     args.renderer) as browser:
         url = f"{server.address}plumo.html?frames={FRAME + 1}&fps={FPS}"
         browser.open(url, *VIEWPORT)
         browser.wait_for("window.Module && Module.plumo && Module.plumo.state.held", 300)
@@ -142,6 +146,14 @@ def main():
         browser.wait_for("!window.beforeRestart && window.Module && Module.plumo &&"
                          " Module.plumo.state.frames > 0", 120)
         check(browser.evaluate("Module.plumo.state.running"), "a key starts the demo again")
+
+        # In real time the page keeps presenting new pictures.
+        browser.open(f"{server.address}plumo.html", *VIEWPORT)
+        first = browser.wait_for("window.Module && Module.plumo && Module.plumo.state.frames >= 10"
+                                 " && Module.plumo.readFrame().rgba", 120)
+        browser.wait_for("Module.plumo.state.frames >= 40", 120)
+        check(browser.evaluate("Module.plumo.readFrame().rgba") != first and
+              browser.evaluate("Module.plumo.state.running"), "in real time the picture moves")
     return 0
 
 

@@ -27,9 +27,9 @@ void plumo_gl_present(int x, int y, int width, int height, int linear);
 // The next input event, oldest first: 0 when there is none, else its kind.
 // `code` gets the key's KeyboardEvent.code.
 int plumo_next_event(char* code, int codeSize, int* repeat, int* alt);
-// Tells the page how many frames a fixed-step run has presented, and whether
-// it now holds still.
-void plumo_frame_presented(int frames, int held);
+// Tells the page how many frames have been presented, whether a fixed-step
+// run now holds still, and whether it is one.
+void plumo_frame_presented(int frames, int held, int fixedStep);
 
 // performance.now(): milliseconds on the browser's monotonic clock.
 double plumo_now_ms(void);

@@ -40,6 +40,13 @@ bool OffByDefault(GLenum cap) {
   }
 }
 
+// "glEnable(0x0B50)": a call with the argument that puts it outside the subset.
+std::string Call(const char* name, GLenum argument) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%s(0x%04X)", name, argument);
+  return text;
+}
+
 }  // namespace
 
 void (*reportLine)(const char* line) = ToStderr;
@@ -149,11 +156,7 @@ void GlContext::Enable(GLenum cap) {
       state_.draw.dither = true;
       break;
     default:
-      Outside("glEnable(0x" + [cap] {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%04X", cap);
-        return std::string(hex);
-      }() + ")");
+      Outside(Call("glEnable", cap));
   }
 }
 
@@ -170,11 +173,7 @@ void GlContext::Disable(GLenum cap) {
       state_.draw.dither = false;
       break;
     default:
-      if (!OffByDefault(cap)) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%04X", cap);
-        Outside(std::string("glDisable(0x") + hex + ")");
-      }
+      if (!OffByDefault(cap)) Outside(Call("glDisable", cap));
   }
 }
 
@@ -463,7 +462,7 @@ bool GlContext::PlaceGlyph(GLsizei width, GLsizei height, const GLubyte* bitmap,
 
 void GlContext::Bitmap(GLsizei width, GLsizei height, float xorig, float yorig, float xmove,
                        float ymove, const GLubyte* bitmap) {
-  if (listDepth_ == 0 && InsideBegin()) return;
+  if (InsideBegin()) return;
   if (width < 0 || height < 0) return SetError(GL_INVALID_VALUE);
   // The bits are unpacked once, when the call is made or compiled.
   GlyphPlace place{0, 0};

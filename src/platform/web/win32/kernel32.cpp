@@ -20,6 +20,7 @@ struct Clock {
   std::optional<capture::FrameClock> fixed;
   int64_t frames = 0;  // a fixed-step run holds still after these
   bool held = false;
+  int64_t presented = 0;  // frames presented in real time
 };
 
 Clock& PageClock() {
@@ -44,12 +45,15 @@ void UseFixedStep(int frames, int fps) {
 
 void FramePresented() {
   Clock& clock = PageClock();
-  if (!clock.fixed) return;
+  if (!clock.fixed) {
+    plumo_frame_presented(static_cast<int>(++clock.presented), 0, 0);
+    return;
+  }
   int64_t frame = 0;
   // The Init and Load passes present too, but are not frames of the run.
   if (clock.fixed->Present(&frame) != capture::FrameClock::Swap::kFrame) return;
   clock.held = clock.fixed->FramesPresented() >= clock.frames;
-  plumo_frame_presented(static_cast<int>(clock.fixed->FramesPresented()), clock.held);
+  plumo_frame_presented(static_cast<int>(clock.fixed->FramesPresented()), clock.held, 1);
 }
 
 void Report(const char* call, const char* reason) {
