@@ -9,6 +9,7 @@
 // when the list runs; while a list runs nothing is recorded.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -20,6 +21,11 @@
 #include "platform/web/gl/renderer.h"
 
 namespace webgl {
+
+// GL's clamping of colours to [0, 1].
+inline float Clamp01(float value) {
+  return std::min(1.0f, std::max(0.0f, value));
+}
 
 // Says on the console, once per distinct `what`, that a call is outside the
 // emulated subset: "plumo: glAccum: outside the GL 1.1 subset of the web page".
