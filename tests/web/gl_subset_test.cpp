@@ -45,9 +45,13 @@ class GlSubset : public ::testing::Test {
     context.SetDrawableSize(640, 480);
     webgl::MakeCurrent(&context);
     reported.clear();
+    webgl::ForgetReports();
     webgl::reportLine = [](const char* line) { reported.push_back(line); };
   }
-  void TearDown() override { webgl::MakeCurrent(nullptr); }
+  void TearDown() override {
+    webgl::MakeCurrent(nullptr);
+    webgl::reportLine = toStderr;
+  }
 
   // Everything drawn so far, in the order it was drawn.
   std::vector<Drawn>& Draws() {
@@ -69,6 +73,7 @@ class GlSubset : public ::testing::Test {
 
   RecordingRenderer renderer;
   webgl::GlContext context{&renderer};
+  void (*toStderr)(const char*) = webgl::reportLine;
 };
 
 // ------------------------------------------------------------- matrix stacks

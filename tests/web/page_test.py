@@ -51,7 +51,8 @@ def capture_frame(capture, work_dir):
             [capture, "--fps", str(FPS), "--first", str(FRAME), "--frames", "1", "--out", out_dir,
              "--progress"],
             env=dict(os.environ, DISPLAY=xvfb.display), capture_output=True, text=True, timeout=300)
-    check(result.returncode == 0, f"plumo-capture recorded frame {FRAME}: {result.stderr[-300:]}")
+    check(result.returncode == 0,
+          f"plumo-capture recorded frame {FRAME}" + (result.stderr[-300:] if result.returncode else ""))
     check("surface R5 G6 B5" in result.stderr, "plumo-capture drew into a 5/6/5 surface")
     png = os.path.join(out_dir, f"frame-{FRAME:06d}.png")
     rgb = subprocess.run(["convert", png, "rgb:-"], capture_output=True, check=True).stdout

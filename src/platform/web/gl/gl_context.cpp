@@ -47,11 +47,23 @@ std::string Call(const char* name, GLenum argument) {
 
 void (*reportLine)(const char* line) = ToStderr;
 
-void ReportOutsideSubset(const std::string& what) {
+namespace {
+
+std::set<std::string>& Reported() {
   static std::set<std::string> reported;
-  if (!reported.insert(what).second) return;
+  return reported;
+}
+
+}  // namespace
+
+void ReportOutsideSubset(const std::string& what) {
+  if (!Reported().insert(what).second) return;
   const std::string line = "plumo: " + what + ": outside the GL 1.1 subset of the web page";
   reportLine(line.c_str());
+}
+
+void ForgetReports() {
+  Reported().clear();
 }
 
 GlContext* Current() {

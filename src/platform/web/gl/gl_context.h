@@ -32,6 +32,8 @@ inline float Clamp01(float value) {
 void ReportOutsideSubset(const std::string& what);
 // Where those lines go; stderr unless a test catches them.
 extern void (*reportLine)(const char* line);
+// Lets every call be reported once more (tests start from nothing).
+void ForgetReports();
 
 class GlContext {
  public:

@@ -14,7 +14,7 @@ mergeInto(LibraryManager.library, {
     renderbuffers: [],
     width: 0,
     height: 0,
-    program: null,
+    programs: [],
     vertexBuffer: null,
     vertexArray: null,
     atlas: null,
@@ -68,9 +68,10 @@ mergeInto(LibraryManager.library, {
       return shader;
     },
 
-    // One program draws everything: clip-space vertices with their colour;
-    // glyph pixels keep the fragments where the atlas has ink.
-    makeProgram: function() {
+    // Two programs over one vertex layout: plain colour for geometry, and for
+    // glyph pixels the atlas's ink (a shader that may discard fragments
+    // keeps the rasteriser from testing depth early, so the grid has none).
+    makeProgram: function(glyphs) {
       var gl = Plumo.gl;
       var program = gl.createProgram();
       gl.attachShader(program, Plumo.compile(gl.VERTEX_SHADER,
@@ -84,7 +85,7 @@ mergeInto(LibraryManager.library, {
           'uniform sampler2D atlas;\n' +
           'in vec4 vColor; in vec2 vTexel; out vec4 fragColor;\n' +
           'void main() {\n' +
-          '  if (vTexel.x >= 0.0 && texelFetch(atlas, ivec2(floor(vTexel)), 0).r < 0.5) discard;\n' +
+          (glyphs ? '  if (texelFetch(atlas, ivec2(floor(vTexel)), 0).r < 0.5) discard;\n' : '') +
           '  fragColor = vColor;\n' +
           '}'));
       gl.bindAttribLocation(program, 0, 'position');
@@ -93,6 +94,8 @@ mergeInto(LibraryManager.library, {
       gl.linkProgram(program);
       if (!gl.getProgramParameter(program, gl.LINK_STATUS))
         throw new Error('plumo: program: ' + gl.getProgramInfoLog(program));
+      gl.useProgram(program);
+      gl.uniform1i(gl.getUniformLocation(program, 'atlas'), 0);
       return program;
     },
 
@@ -176,7 +179,7 @@ mergeInto(LibraryManager.library, {
     if (!gl) return 0;
     Plumo.gl = gl;
     try {
-      Plumo.program = Plumo.makeProgram();
+      Plumo.programs = [Plumo.makeProgram(false), Plumo.makeProgram(true)];
       Plumo.makeVertexArray();
       Plumo.makeAtlas();
       if (!Plumo.makeFramebuffer(width, height)) return 0;
@@ -184,8 +187,6 @@ mergeInto(LibraryManager.library, {
       err(error.message);
       return 0;
     }
-    gl.useProgram(Plumo.program);
-    gl.uniform1i(gl.getUniformLocation(Plumo.program, 'atlas'), 0);
     gl.pixelStorei(gl.UNPACK_ALIGNMENT, 1);
     return 1;
   },
@@ -203,7 +204,7 @@ mergeInto(LibraryManager.library, {
     gl.deleteTexture(Plumo.atlas);
     gl.deleteBuffer(Plumo.vertexBuffer);
     gl.deleteVertexArray(Plumo.vertexArray);
-    gl.deleteProgram(Plumo.program);
+    Plumo.programs.forEach(function(program) { gl.deleteProgram(program); });
     Plumo.framebuffer = null;
     Plumo.renderbuffers = [];
     Plumo.gl = null;
@@ -230,6 +231,8 @@ mergeInto(LibraryManager.library, {
     gl.frontFace(s[4]);
     if (s[5]) gl.enable(gl.DITHER); else gl.disable(gl.DITHER);
     gl.viewport(s[6], s[7], s[8], s[9]);
+    // Glyph pixels carry their atlas texel; every other vertex has u < 0.
+    gl.useProgram(Plumo.programs[HEAPF32[(vertices >> 2) + 8] >= 0 ? 1 : 0]);
     gl.bindBuffer(gl.ARRAY_BUFFER, Plumo.vertexBuffer);
     gl.bufferData(gl.ARRAY_BUFFER, HEAPF32.subarray(vertices >> 2, (vertices >> 2) + count * 10),
                   gl.STREAM_DRAW);
