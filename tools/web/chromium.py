@@ -141,14 +141,21 @@ class Chromium:
 
     def wait_for(self, expression, timeout):
         """Waits until a JavaScript expression is truthy in the page, and
-        returns its value; polls, as the page offers no event for it."""
+        returns its value; polls, as the page offers no event for it. While
+        the page (re)loads there may be no context to evaluate in: that
+        counts as not yet."""
         deadline = time.monotonic() + timeout
         while True:
-            value = self.evaluate(expression)
+            try:
+                value = self.evaluate(expression)
+                error = None
+            except ChromiumError as failure:
+                value, error = None, failure
             if value:
                 return value
             if time.monotonic() > deadline:
-                raise ChromiumError(f"still false after {timeout} s: {expression}")
+                raise ChromiumError(f"still false after {timeout} s: {expression}"
+                                    + (f" ({error})" if error else ""))
             time.sleep(0.1)
 
     def console(self):
