@@ -8,7 +8,6 @@
 mergeInto(LibraryManager.library, {
   $Plumo__postset: 'Module["plumo"] = Plumo;',
   $Plumo: {
-    canvas: null,
     gl: null,
     framebuffer: null,
     renderbuffers: [],
@@ -24,7 +23,6 @@ mergeInto(LibraryManager.library, {
     state: {running: false, status: null, frames: 0, held: false, presentedAt: []},
 
     start: function(frames, fps) {
-      Plumo.canvas = Module['canvas'];
       Plumo.listen();
       Plumo.state.running = true;
       ccall('plumo_run', 'number', ['number', 'number'], [frames, fps], {async: true})
