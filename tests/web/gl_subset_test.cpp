@@ -7,35 +7,12 @@
 #include <vector>
 
 #include "platform/web/gl/gl_context.h"
+#include "recording_renderer.h"
 
 namespace {
 
 using webgl::Shape;
 using webgl::Vertex;
-
-struct Drawn {
-  Shape shape;
-  webgl::DrawState state;
-  std::vector<Vertex> vertices;
-};
-
-class RecordingRenderer : public webgl::Renderer {
- public:
-  void Clear(GLbitfield, const float*, float) override { ++clears; }
-  void Draw(Shape shape, const webgl::DrawState& state, const Vertex* vertices,
-            size_t count) override {
-    draws.push_back({shape, state, std::vector<Vertex>(vertices, vertices + count)});
-  }
-  void PutGlyphs(int x, int y, int width, int height, const uint8_t* texels) override {
-    for (int row = 0; row < height; ++row)
-      for (int col = 0; col < width; ++col)
-        atlas[(y + row) * webgl::kAtlasSize + x + col] = texels[row * width + col];
-  }
-
-  int clears = 0;
-  std::vector<Drawn> draws;
-  std::vector<uint8_t> atlas = std::vector<uint8_t>(webgl::kAtlasSize * webgl::kAtlasSize);
-};
 
 std::vector<std::string> reported;
 

@@ -6,7 +6,6 @@
 // through Asyncify the call unwinds to the event loop and resumes at the next
 // animation frame, so every pass of the loop presents one frame.
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 #include "frame_clock.h"
@@ -54,10 +53,6 @@ void FramePresented() {
   if (clock.fixed->Present(&frame) != capture::FrameClock::Swap::kFrame) return;
   clock.held = clock.fixed->FramesPresented() >= clock.frames;
   plumo_frame_presented(static_cast<int>(clock.fixed->FramesPresented()), clock.held, 1);
-}
-
-void Report(const char* call, const char* reason) {
-  std::fprintf(stderr, "plumo: %s: %s\n", call, reason);
 }
 
 }  // namespace web
