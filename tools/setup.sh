@@ -10,7 +10,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind python3
   # the native layer: SDL2, FreeType, fontconfig, Mesa's GL and GLU, libpng
-  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2
+  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2 libcli11-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev
   # the layer tests talk to the X server themselves
   libx11-dev libxrandr-dev
