@@ -21,6 +21,8 @@ packages=(
   openbox xfwm4 dbus-daemon weston
   # the Windows program and Wine to run it
   g++-mingw-w64-x86-64 wine wine64
+  # the web page: Emscripten, and Chromium to test it in
+  emscripten chromium
 )
 
 missing=()
