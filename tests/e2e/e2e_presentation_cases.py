@@ -31,11 +31,11 @@ from e2e_letterbox import EDGE_PIXELS, Rect, fitted
 from e2e_picture import CYCLE_SECONDS, HEIGHT, SLOT_SECONDS, TITLE, WIDTH
 from e2e_picture_checks import check_bars, check_dropped, check_picture
 from e2e_session import (Photos, Session, capture, client_geometry, describe, end_with_escape,
-                         focus_of,
-                         fresh_dir, shows_caption, wait_for_geometry, wait_for_picture,
-                         wait_for_window, window_state)
+                         focus_of, fresh_dir, shows_caption, wait_for_geometry,
+                         wait_for_picture, wait_for_window, window_state)
 
 LARGE = "1280x1024x24"
+LETTERBOX = Rect(0, 32, 1280, 960)  # where the picture fits on LARGE
 # The first few captions, from the first one on: three changes of caption.
 START_SECONDS = 3 * SLOT_SECONDS + 1.0
 # A look later in the run: a caption change and a few grid colours.
@@ -72,7 +72,7 @@ def case_letterbox(args, report):
     with session.start() as (program, display):
         window = wait_for_window(report, program, display, args.startup_timeout)
         photos = Photos(display, session.size, shots_dir)
-        photos.look_at(Rect(0, 32, 1280, 960), session.smooth)
+        photos.look_at(LETTERBOX, session.smooth)
         watch = ScreenWatch(display)
         first = wait_for_picture(program, photos, args.startup_timeout)
         report.require(first is not None, "the scene is drawn (a caption shows)")
@@ -117,7 +117,7 @@ def case_desktop(args, report):
     session = Session(args, report, "1280x720x24" if weston else LARGE, desktop=args.desktop,
                       modes=not weston)
     shots_dir = fresh_dir(os.path.join(args.work_dir, "shots"))
-    expected = Rect(160, 0, 960, 720) if weston else Rect(0, 32, 1280, 960)
+    expected = Rect(160, 0, 960, 720) if weston else LETTERBOX
     with session.start() as (program, display):
         desktop = session.desktop
         photos = Photos(display, session.size, shots_dir)
@@ -207,7 +207,7 @@ def case_window_mode(args, report):
         report.check(geometry == (0, 0, *session.size),
                      f"Alt+Enter: the window covers the screen (got {geometry})")
         report.check(FULLSCREEN in window_state(display, window), "it is fullscreen")
-        show_and_check(report, program, photos, args, watch, Rect(0, 32, 1280, 960), None,
+        show_and_check(report, program, photos, args, watch, LETTERBOX, None,
                        session.smooth, "fullscreen, picture 1280x960 at 0,32")
 
         display.xdotool("key", "alt+Return")
