@@ -20,6 +20,8 @@ packages=(
   xvfb xdotool imagemagick x11-xserver-utils
   # the Windows program and Wine to run it
   g++-mingw-w64-x86-64 wine wine64
+  # the packages: cpack's Debian generator and what checks its output
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()
