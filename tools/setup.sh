@@ -10,10 +10,10 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind python3
   # the native layer: SDL2, FreeType, fontconfig, Mesa's GL and GLU, libpng
-  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2
+  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2 libcli11-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev
-  # the capture tool: GIF files, their palettes, command lines
-  libgif-dev libimagequant-dev libcli11-dev
+  # the capture tool: GIF files and their palettes
+  libgif-dev libimagequant-dev
   # the layer tests talk to the X server themselves
   libx11-dev libxrandr-dev
   # a private X server and what drives and photographs it
