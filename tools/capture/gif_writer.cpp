@@ -52,8 +52,8 @@ bool Quantize(const Image& image, int maxColors, Palette* palette, std::vector<u
   const LiqResult result(made);
   if (status == LIQ_OK) {
     // Dithering would spread each pixel's error over its neighbours: a worse
-    // match pixel by pixel, and areas that never change would flicker from
-    // frame to frame, so no pixel could be left transparent.
+    // match pixel by pixel, and an unchanged area could be dithered
+    // differently in the next frame, so fewer pixels could stay transparent.
     liq_set_dithering_level(result.get(), 0);
     indices->resize(pixels);
     status = liq_write_remapped_image(result.get(), input.get(), indices->data(), indices->size());
