@@ -16,6 +16,13 @@ void* operator new(std::size_t size) {
   throw std::bad_alloc();
 }
 
+// The nothrow form too: Mesa's shader compiler allocates with it and frees
+// through the plain delete below, so both must come from this malloc.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  return std::malloc(size ? size : 1);
+}
+
 void operator delete(void* block) noexcept {
   std::free(block);
 }
