@@ -9,9 +9,10 @@ would take them.
         left unpacked for the run of the program that follows.
     package_test.py deb-version --unpack-to DIR --version V
         the unpacked `plumo --version`.
-    package_test.py zip --build-dir DIR --version V
+    package_test.py zip --build-dir DIR --version V --unpack-to DIR
         cpack in a Windows tree; the zip's files and the version and icon
-        resources of its plumo.exe, read from the PE file.
+        resources of its plumo.exe, read from the PE file; the zip is left
+        unpacked for the run of the program that follows.
 
 Exits 0 when every check holds."""
 
@@ -160,6 +161,8 @@ def check_zip(args, report):
         exe = archive.read(f"{top}/plumo.exe")
         with open(os.path.join(SOURCE, "LICENSE"), "rb") as licence:
             report.check(archive.read(f"{top}/LICENSE") == licence.read(), "LICENSE as in the tree")
+        shutil.rmtree(args.unpack_to, ignore_errors=True)
+        archive.extractall(args.unpack_to)
 
     resources = pe_resources.PeFile(exe).resources()
     report.require(pe_resources.RT_VERSION in resources, "plumo.exe has a version resource")
