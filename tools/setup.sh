@@ -12,6 +12,8 @@ packages=(
   # the native layer: SDL2, FreeType, fontconfig, Mesa's GL and GLU, libpng
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2 libcli11-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev
+  # the capture tool: GIF files and their palettes
+  libgif-dev libimagequant-dev
   # the layer tests talk to the X server themselves
   libx11-dev libxrandr-dev
   # a private X server and what drives and photographs it
@@ -23,6 +25,8 @@ packages=(
   g++-mingw-w64-x86-64 wine wine64
   # the web page: Emscripten, and Chromium to test it in
   emscripten chromium
+  # the packages: cpack's Debian generator and what checks its output
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()

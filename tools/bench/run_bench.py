@@ -50,7 +50,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from private_xvfb import Xvfb  # noqa: E402  (shared with the end-to-end tests)
+from private_xvfb import Xvfb  # noqa: E402  (shared with the tests)
+from wine_prefix import WinePrefix  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SCREEN = "640x480x16"
@@ -85,36 +86,21 @@ def say(text):
 
 
 # ----------------------------------------------------------------------------
-# Services: the Wine prefix (the X server is tools/private_xvfb.py).
+# Services: Wine (the X server is tools/private_xvfb.py, the prefix tools/wine_prefix.py).
 
 
 class Wine:
-    """A Wine prefix in the build tree, initialised once and kept."""
-
-    READY = ".plumo-bench-ready"
+    """The benchmark's Wine prefix (tools/wine_prefix.py), kept up between runs."""
 
     def __init__(self, prefix, display):
-        self.prefix = os.path.abspath(prefix)
+        self.prefix = WinePrefix(prefix)
         self.display = display
 
     def env(self):
-        env = base_env(self.display)
-        env.update(WINEPREFIX=self.prefix, WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=")  # no Mono or Gecko prompts
-        return env
+        return self.prefix.env(self.display, base_env(self.display))
 
     def ensure_prefix(self):
-        if os.path.exists(os.path.join(self.prefix, self.READY)):
-            return
-        say(f"initialising the Wine prefix {self.prefix} (not timed)")
-        os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
-        run_checked(["wineboot", "--init"], self.env(), timeout=600)
-        # Xvfb has no window manager: Wine must not wait for one.
-        run_checked(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
-                     "/d", "N", "/f"], self.env(), timeout=300)
-        self.stop()
-        with open(os.path.join(self.prefix, self.READY), "w") as stamp:
-            stamp.write("initialised\n")
+        self.prefix.ensure_ready(self.display)
 
     def keep_up(self):
         """Wine at its quickest: a wineserver, Wine's services and its desktop
@@ -132,9 +118,7 @@ class Wine:
             raise BenchError(f"wine start winemine.exe exited with {started.returncode}")
 
     def stop(self):
-        for flag in ("-k", "-w"):
-            subprocess.run(["wineserver", flag], env=self.env(), timeout=120,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.prefix.stop(self.display)
 
 
 def base_env(display):
