@@ -17,7 +17,10 @@ packages=(
   # the layer tests talk to the X server themselves
   libx11-dev libxrandr-dev
   # a private X server and what drives and photographs it
-  xvfb xdotool imagemagick x11-xserver-utils
+  xvfb xdotool imagemagick x11-xserver-utils x11-utils
+  # the desktops the end-to-end tests run the demo on: two window managers
+  # (xfwm4 reads its settings over a D-Bus session bus) and a Wayland compositor
+  openbox xfwm4 dbus-daemon weston
   # the Windows program and Wine to run it
   g++-mingw-w64-x86-64 wine wine64
   # the web page: Emscripten, and Chromium to test it in
