@@ -55,7 +55,6 @@ if ((use_wine)); then
 fi
 
 # --- where to show it
-xvfb_pid=
 demo_pid=
 wine_env=()
 # shellcheck disable=SC2317  # run by the EXIT trap
@@ -66,9 +65,10 @@ cleanup() {
   if ((use_wine)) && ((${#wine_env[@]})); then
     env "${wine_env[@]}" wineserver -k 2>/dev/null || true
   fi
-  if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
+  # The private Xvfb stops when its helper's standard input closes.
+  if [[ -n ${XVFB_PID:-} ]]; then
+    exec {XVFB[1]}>&-
+    wait "$XVFB_PID" 2>/dev/null || true
   fi
 }
 trap cleanup EXIT
@@ -76,17 +76,10 @@ trap 'exit 130' INT TERM
 
 headless=0
 if [[ -z ${DISPLAY:-} ]]; then
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 640x480x16 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [[ -s $display_file ]] && break
-    sleep 0.1
-  done
-  number=$(tr -d '[:space:]' <"$display_file")
-  rm -f "$display_file"
-  [[ -n $number ]] || { say "Xvfb did not start"; exit 1; }
-  export DISPLAY=:$number
+  coproc XVFB { python3 "$root/tools/private_xvfb.py" --screen 640x480x16; }
+  read -r display <&"${XVFB[0]}" || true
+  [[ $display == :* ]] || { say "Xvfb did not start"; exit 1; }
+  export DISPLAY=$display
   headless=1
   say "no DISPLAY: started Xvfb 640x480x16 on $DISPLAY (Ctrl-C or --seconds N to stop)"
 fi
@@ -94,16 +87,14 @@ fi
 # --- Wine's prefix lives in the build tree
 if ((use_wine)); then
   prefix=$root/build/wineprefix-demo
+  # On a desktop Wine leaves the windows to its window manager; on the private
+  # Xvfb there is none to wait for.
+  managed=(--managed)
+  ((headless)) && managed=()
+  say "preparing the Wine prefix $prefix"
+  python3 "$root/tools/wine_prefix.py" "$prefix" --display "$DISPLAY" "${managed[@]}"
   wine_env=(WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=")
   export "${wine_env[@]}"
-  if [[ ! -f $prefix/system.reg ]]; then
-    say "preparing the Wine prefix $prefix (once)"
-    wineboot --init >/dev/null 2>&1
-  fi
-  # Without a window manager (a bare Xvfb) Wine must not wait for one.
-  managed=Y
-  ((headless)) && managed=N
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1
 fi
 
 # --- run

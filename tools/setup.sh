@@ -10,14 +10,23 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind python3
   # the native layer: SDL2, FreeType, fontconfig, Mesa's GL and GLU, libpng
-  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2
+  libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2 libcli11-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev
+  # the capture tool: GIF files and their palettes
+  libgif-dev libimagequant-dev
   # the layer tests talk to the X server themselves
   libx11-dev libxrandr-dev
   # a private X server and what drives and photographs it
-  xvfb xdotool imagemagick x11-xserver-utils
+  xvfb xdotool imagemagick x11-xserver-utils x11-utils
+  # the desktops the end-to-end tests run the demo on: two window managers
+  # (xfwm4 reads its settings over a D-Bus session bus) and a Wayland compositor
+  openbox xfwm4 dbus-daemon weston
   # the Windows program and Wine to run it
   g++-mingw-w64-x86-64 wine wine64
+  # the web page: Emscripten, and Chromium to test it in
+  emscripten chromium
+  # the packages: cpack's Debian generator and what checks its output
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()

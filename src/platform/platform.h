@@ -21,8 +21,10 @@
 //             LoadCursorA, AdjustWindowRectEx, CreateWindowExA, DestroyWindow,
 //             SetWindowLongPtrA, GetWindowLongPtrA, DefWindowProcA, GetDC,
 //             ReleaseDC, GetSystemMetrics, SetWindowPos, ShowWindow,
-//             SetForegroundWindow, SetFocus, ChangeDisplaySettingsA, ShowCursor
-//   gdi32     ChoosePixelFormat, SetPixelFormat, SwapBuffers, AddFontResourceA,
+//             SetForegroundWindow, SetFocus, GetClientRect, ChangeDisplaySettingsA,
+//             EnumDisplaySettingsA, ShowCursor
+//   gdi32     ChoosePixelFormat, DescribePixelFormat, SetPixelFormat, SwapBuffers,
+//             AddFontResourceA,
 //             RemoveFontResourceA, CreateFontA, SelectObject, DeleteObject,
 //             GetCharWidthA, LPtoDP
 //   opengl32  wglCreateContext, wglMakeCurrent, wglDeleteContext,
@@ -284,6 +286,13 @@ static_assert(sizeof(LARGE_INTEGER) == 8, "LARGE_INTEGER layout");
 #define WM_SYSKEYDOWN 0x0104
 #define WM_SYSKEYUP 0x0105
 #define WM_SYSCOMMAND 0x0112
+#define WM_MOUSEMOVE 0x0200
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
+#define WM_RBUTTONDOWN 0x0204
+#define WM_RBUTTONUP 0x0205
+#define WM_MBUTTONDOWN 0x0207
+#define WM_MBUTTONUP 0x0208
 #define WM_USER 0x0400
 
 #define SC_SIZE 0xF000
@@ -295,6 +304,13 @@ static_assert(sizeof(LARGE_INTEGER) == 8, "LARGE_INTEGER layout");
 
 #define SIZE_RESTORED 0
 #define SIZE_MINIMIZED 1
+
+// Mouse messages' wParam: the buttons and keys held.
+#define MK_LBUTTON 0x0001
+#define MK_RBUTTON 0x0002
+#define MK_SHIFT 0x0004
+#define MK_CONTROL 0x0008
+#define MK_MBUTTON 0x0010
 
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
@@ -371,6 +387,9 @@ static_assert(sizeof(LARGE_INTEGER) == 8, "LARGE_INTEGER layout");
 
 #define CDS_FULLSCREEN 0x00000004
 
+#define ENUM_CURRENT_SETTINGS ((DWORD)-1)
+#define ENUM_REGISTRY_SETTINGS ((DWORD)-2)
+
 #define DISP_CHANGE_SUCCESSFUL 0
 #define DISP_CHANGE_RESTART 1
 #define DISP_CHANGE_FAILED (-1)
@@ -431,11 +450,14 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int 
 BOOL WINAPI ShowWindow(HWND hwnd, int command);
 BOOL WINAPI SetForegroundWindow(HWND hwnd);
 HWND WINAPI SetFocus(HWND hwnd);
+BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect);
 LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
+BOOL WINAPI EnumDisplaySettingsA(LPCSTR deviceName, DWORD modeNumber, DEVMODEA* mode);
 int WINAPI ShowCursor(BOOL show);
 
 // gdi32
 int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR* descriptor);
+int WINAPI DescribePixelFormat(HDC hdc, int format, UINT bytes, PIXELFORMATDESCRIPTOR* descriptor);
 BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR* descriptor);
 BOOL WINAPI SwapBuffers(HDC hdc);
 int WINAPI AddFontResourceA(LPCSTR fileName);

@@ -2,8 +2,6 @@
 under test, and the X side of it (windows, keys, screenshots), with the
 report that collects what was checked."""
 
-import contextlib
-import fcntl
 import os
 import re
 import signal
@@ -12,7 +10,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from private_xvfb import Xvfb  # noqa: E402,F401  (the cases start their server through here)
+# The cases start their server and their Wine prefix through the project's helpers.
+from private_xvfb import Xvfb  # noqa: E402,F401
+from wine_prefix import WinePrefix  # noqa: E402,F401
 
 
 class CheckFailed(Exception):
@@ -43,52 +43,7 @@ class Report:
 
 
 # ----------------------------------------------------------------------------
-# Services: the X server, the Wine prefix, the program.
-
-
-class WinePrefix:
-    """A Wine prefix inside the build tree, initialised once and then reused."""
-
-    READY = ".plumo-e2e-ready"
-
-    def __init__(self, path):
-        self.path = os.path.abspath(path)
-
-    def env(self, display):
-        env = base_env(display)
-        env.update(WINEPREFIX=self.path, WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=")  # no Mono or Gecko prompts
-        return env
-
-    @contextlib.contextmanager
-    def locked(self):
-        # One case at a time per prefix, whatever runs the cases.
-        os.makedirs(os.path.dirname(self.path), exist_ok=True)
-        with open(self.path + ".lock", "w") as lock:
-            fcntl.flock(lock, fcntl.LOCK_EX)
-            yield
-
-    def ensure_ready(self, display, report):
-        if os.path.exists(os.path.join(self.path, self.READY)):
-            return
-        report.note(f"initialising the Wine prefix {self.path}")
-        started = time.monotonic()
-        env = self.env(display)
-        run(["wineboot", "--init"], env, timeout=300)
-        # There is no window manager on Xvfb: windows must not wait for one
-        # (Wine otherwise waits 2 s for a withdrawn state nobody sets).
-        run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
-             "/d", "N", "/f"], env, timeout=120)
-        self.stop(display)
-        with open(os.path.join(self.path, self.READY), "w") as stamp:
-            stamp.write("initialised\n")
-        report.note(f"prefix ready in {time.monotonic() - started:.1f} s")
-
-    def stop(self, display):
-        subprocess.run(["wineserver", "-k"], env=self.env(display),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-        subprocess.run(["wineserver", "-w"], env=self.env(display),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+# Services: the program (the X server and the Wine prefix are tools/'s).
 
 
 def base_env(display):
@@ -96,15 +51,6 @@ def base_env(display):
     env["DISPLAY"] = display
     env.pop("WAYLAND_DISPLAY", None)
     return env
-
-
-def run(command, env, timeout):
-    result = subprocess.run(command, env=env, stdout=subprocess.PIPE,
-                            stderr=subprocess.STDOUT, timeout=timeout)
-    if result.returncode != 0:
-        raise RuntimeError(f"{' '.join(command)} failed: "
-                           f"{result.stdout.decode(errors='replace')[-2000:]}")
-    return result.stdout.decode(errors="replace")
 
 
 def cpu_wait(pids):
@@ -146,9 +92,15 @@ class Program:
                                         stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
                                         start_new_session=True)
         self.started = time.monotonic()
+        self.companions = []  # processes the picture passes through, such as the X server
 
     def running(self):
         return self.process.poll() is None
+
+    def cpu_wait(self):
+        """Seconds the program's processes (with Wine, the server and the rest
+        it started) and its companions (the X server) have waited for a CPU."""
+        return cpu_wait(session_members(self.process.pid) + self.companions)
 
     def wait(self, timeout):
         """Exit status, or None if still running after `timeout` seconds."""

@@ -1,22 +1,18 @@
 #include "gl_session.h"
 
 #include <SDL.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <memory>
+
+#include "private_xvfb.h"
 
 namespace fonts_test {
 namespace {
 
 struct Session {
-  pid_t xvfb = 0;
+  std::unique_ptr<testsupport::PrivateXvfb> xvfb;
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
   bool tried = false;
@@ -27,41 +23,11 @@ Session& State() {
   return session;
 }
 
-// Xvfb writes its display number to the descriptor once it accepts clients.
-pid_t StartXvfb(std::string* display) {
-  int ready[2];
-  if (pipe(ready) != 0) return 0;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive a crashed test
-    close(ready[0]);
-    const int quiet = open("/dev/null", O_WRONLY);
-    dup2(quiet, STDOUT_FILENO);
-    dup2(quiet, STDERR_FILENO);
-    const std::string fd = std::to_string(ready[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(ready[1]);
-  FILE* in = fdopen(ready[0], "r");
-  int number = -1;
-  if (!in || std::fscanf(in, "%d", &number) != 1) number = -1;
-  if (in) std::fclose(in);
-  if (number < 0 && pid > 0) {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  }
-  *display = ":" + std::to_string(number);
-  return number < 0 ? 0 : pid;
-}
-
 bool StartSession(Session* session) {
   session->tried = true;
-  std::string display;
-  session->xvfb = StartXvfb(&display);
-  if (!session->xvfb) return false;
-  setenv("DISPLAY", display.c_str(), 1);
+  session->xvfb = std::make_unique<testsupport::PrivateXvfb>(640, 480, 24);
+  if (!session->xvfb->Running()) return false;
+  setenv("DISPLAY", session->xvfb->Display().c_str(), 1);
   setenv("SDL_VIDEODRIVER", "x11", 1);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -79,10 +45,6 @@ class SessionEnvironment : public ::testing::Environment {
     if (session.context) SDL_GL_DeleteContext(session.context);
     if (session.window) SDL_DestroyWindow(session.window);
     if (session.tried) SDL_Quit();
-    if (session.xvfb > 0) {
-      kill(session.xvfb, SIGTERM);
-      waitpid(session.xvfb, nullptr, 0);
-    }
     session = Session{};
   }
 };
@@ -92,7 +54,8 @@ class SessionEnvironment : public ::testing::Environment {
 bool UseGl() {
   Session& session = State();
   if (!session.tried && !StartSession(&session))
-    ADD_FAILURE() << "no GL context on Xvfb: " << SDL_GetError();
+    ADD_FAILURE() << "no GL context on Xvfb: "
+                  << (session.xvfb->Running() ? SDL_GetError() : session.xvfb->Error().c_str());
   if (!session.context) return false;
   SDL_GL_MakeCurrent(session.window, session.context);
   return true;

@@ -1,9 +1,11 @@
-// Display modes, read back from the X server; the cursor counter; the clock.
+// The real display-mode switch (--switch-mode), read back from the X
+// server; the cursor counter; the clock.
 #include <chrono>
 #include <cstdlib>
 #include <string>
 
 #include "layer_fixture.h"
+#include "platform/native/window_system/options.h"
 #include "platform/native/window_system/sdl_backend.h"
 #include "x_session.h"
 
@@ -19,7 +21,20 @@ DEVMODEA Mode(int width, int height, int bits) {
   return mode;
 }
 
-TEST_F(LayerTest, FullscreenSwitchesToTheModeAndBack) {
+// What `plumo --switch-mode` does.
+class SwitchMode : public LayerTest {
+ protected:
+  void SetUp() override {
+    LayerTest::SetUp();
+    native::LayerOptions().switchMode = true;
+  }
+  void TearDown() override {
+    LayerTest::TearDown();
+    native::LayerOptions().switchMode = false;
+  }
+};
+
+TEST_F(SwitchMode, FullscreenSwitchesToTheModeAndBack) {
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
   EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
   HWND hwnd = CreatePopup(640, 480);
@@ -38,7 +53,7 @@ TEST_F(LayerTest, FullscreenSwitchesToTheModeAndBack) {
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
 }
 
-TEST_F(LayerTest, SizeWithoutAModeGoesFullscreenAtTheDesktopSize) {
+TEST_F(SwitchMode, SizeWithoutAModeGoesFullscreenAtTheDesktopSize) {
   HWND hwnd = CreatePopup(800, 600, "Layer Desktop");
   ShowWindow(hwnd, SW_SHOWNORMAL);
   DEVMODEA mode = Mode(800, 600, 32);
@@ -56,7 +71,7 @@ TEST_F(LayerTest, SizeWithoutAModeGoesFullscreenAtTheDesktopSize) {
   EXPECT_EQ(xtest::Current().FindWindow("Layer Desktop").width, 800);
 }
 
-TEST_F(LayerTest, DestroyingAFullscreenWindowRestoresTheMode) {
+TEST_F(SwitchMode, DestroyingAFullscreenWindowRestoresTheMode) {
   HWND hwnd = CreatePopup(640, 480);
   ShowWindow(hwnd, SW_SHOWNORMAL);
   DEVMODEA mode = Mode(640, 480, 32);

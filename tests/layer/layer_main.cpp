@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/native/window_system/gl_warm_up.h"
+#include "platform/native/window_system/options.h"
 #include "platform/platform.h"
 #include "x_session.h"
 
@@ -34,9 +35,10 @@ LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-// Run as a child: switches to 640x480, then leaves through exit() without
-// restoring anything. Status 0 only if the switch took place.
+// Run as a child: switches to 640x480 (--switch-mode), then leaves through
+// exit() without restoring anything. Status 0 only if the switch took place.
 int ExitWhileFullscreen() {
+  native::LayerOptions().switchMode = true;
   WNDCLASSA wndClass{};
   wndClass.lpfnWndProc = PlainProc;
   wndClass.lpszClassName = "Scenario";

@@ -3,11 +3,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,37 +43,12 @@ class QuietErrors {
   XErrorHandler saved_;
 };
 
-std::string ReadLine(int fd) {
-  std::string line;
-  pollfd ready{fd, POLLIN, 0};
-  char c = 0;
-  while (poll(&ready, 1, 10000) > 0 && read(fd, &c, 1) == 1 && c != '\n') line += c;
-  return line;
-}
-
 }  // namespace
 
 bool Session::Start(int width, int height, int depth) {
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  const std::string screen =
-      std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
-  const std::string fd = std::to_string(fds[1]);
-  pid_ = fork();
-  if (pid_ == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive a crashed test
-    const int devnull = open("/dev/null", O_WRONLY);
-    dup2(devnull, 1);
-    dup2(devnull, 2);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  const std::string number = pid_ > 0 ? ReadLine(fds[0]) : "";
-  close(fds[0]);
-  if (number.empty()) return false;
-  setenv("DISPLAY", (":" + number).c_str(), 1);
+  xvfb_ = std::make_unique<testsupport::PrivateXvfb>(width, height, depth);
+  if (!xvfb_->Running()) return false;
+  setenv("DISPLAY", xvfb_->Display().c_str(), 1);
   connection_ = XOpenDisplay(nullptr);
   return connection_ != nullptr;
 }
@@ -84,8 +56,7 @@ bool Session::Start(int width, int height, int depth) {
 void Session::Stop() {
   if (connection_) XCloseDisplay(X(connection_));
   connection_ = nullptr;
-  if (pid_ > 0 && kill(pid_, SIGTERM) == 0) waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  xvfb_.reset();
 }
 
 bool Session::AddMode(int width, int height) {

@@ -3,8 +3,11 @@
 // window manager would send, and programs run beside the tests.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "private_xvfb.h"
 
 namespace xtest {
 
@@ -20,7 +23,7 @@ struct WindowInfo {
 
 class Session {
  public:
-  // Xvfb on a display number it picks itself; DISPLAY points at it.
+  // A private Xvfb (tools/private_xvfb.py); DISPLAY points at it.
   bool Start(int width, int height, int depth);
   void Stop();
   // Offers another mode on the screen's output while this session lives.
@@ -37,7 +40,7 @@ class Session {
 
  private:
   int Mode(bool width);
-  int pid_ = -1;
+  std::unique_ptr<testsupport::PrivateXvfb> xvfb_;
   void* connection_ = nullptr;  // Display*; modes it added go when it closes
 };
 

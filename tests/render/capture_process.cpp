@@ -1,14 +1,12 @@
 #include "capture_process.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -143,67 +141,6 @@ std::string ReadFile(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-Xvfb::Xvfb(int width, int height, int depth) {
-  int fds[2];
-  if (pipe(fds) != 0) {
-    error = "pipe failed";
-    return;
-  }
-  const std::string screen =
-      std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
-  const std::string displayFd = std::to_string(fds[1]);
-  pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    const int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(null, 1);
-    dup2(null, 2);
-    execlp("Xvfb", "Xvfb", "-displayfd", displayFd.c_str(), "-screen", "0", screen.c_str(),
-           "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  if (pid < 0) {
-    close(fds[0]);
-    error = "fork failed";
-    return;
-  }
-  // Xvfb writes the display number once it accepts connections.
-  std::string number;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (std::chrono::steady_clock::now() < deadline) {
-    pollfd poller{fds[0], POLLIN, 0};
-    if (poll(&poller, 1, 200) <= 0) {
-      int status = 0;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        pid = -1;
-        error = "Xvfb exited at start (is it installed?)";
-        break;
-      }
-      continue;
-    }
-    char c = 0;
-    if (read(fds[0], &c, 1) != 1) break;
-    if (c == '\n') break;
-    number += c;
-  }
-  close(fds[0]);
-  if (number.empty()) {
-    if (error.empty()) error = "Xvfb gave no display number";
-    return;
-  }
-  display = ":" + number;
-}
-
-Xvfb::~Xvfb() {
-  if (pid <= 0) return;
-  kill(pid, SIGTERM);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
 }
 
 }  // namespace render_test

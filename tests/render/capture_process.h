@@ -1,5 +1,5 @@
 // Runs plumo-capture as a user would, and the services the checks need: a
-// private folder per test, and an Xvfb on a display number it picks itself.
+// private folder per test, and a private Xvfb.
 #pragma once
 
 #include <sys/types.h>
@@ -7,6 +7,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "private_xvfb.h"
 
 namespace render_test {
 
@@ -50,22 +52,7 @@ class TempFolder {
 std::vector<std::string> ListFolder(const std::string& folder);
 std::string ReadFile(const std::string& path);
 
-// An X server of its own: Xvfb picks a free display (-displayfd) at this
-// size and depth, and is stopped with the object.
-class Xvfb {
- public:
-  Xvfb(int width, int height, int depth);
-  ~Xvfb();
-  Xvfb(const Xvfb&) = delete;
-  Xvfb& operator=(const Xvfb&) = delete;
-  bool Running() const { return pid > 0 && !display.empty(); }
-  const std::string& Display() const { return display; }
-  const std::string& Error() const { return error; }
-
- private:
-  pid_t pid = -1;
-  std::string display;
-  std::string error;
-};
+// An X server of its own, at this size and depth, stopped with the object.
+using Xvfb = testsupport::PrivateXvfb;
 
 }  // namespace render_test

@@ -80,7 +80,7 @@ TEST(CaptureOptions, MalformedNumbersAreRefused) {
   ExpectRefused({"--first", "-1", "--frames", "2", "--null"}, "--first");
   ExpectRefused({"--frames", "2", "--preview", "p.gif", "--preview-size", "320by240"},
                 "--preview-size");
-  ExpectRefused({"--frames", "2", "--out"}, "--out needs");
+  ExpectRefused({"--frames", "2", "--out"}, "--out: 1 required DIR missing");
 }
 
 TEST(CaptureOptions, ConflictingOptionsAreRefused) {

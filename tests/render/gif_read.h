@@ -1,6 +1,5 @@
-// A GIF reader written from the format's description, independent of the
-// capture tool's writer, to check what the writer produces: the LZW code
-// stream, the frames as a viewer composes them, their delays and the loop.
+// Reads a GIF with giflib and composes its frames as a viewer shows them, to
+// check what the capture tool writes: the frames, their delays and the loop.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +9,6 @@
 #include "image.h"
 
 namespace render_test {
-
-// Decodes GIF's LZW codes (least significant bit first, variable width from
-// minCodeSize + 1 bits up to 12, clear and end codes). False on a malformed
-// stream.
-bool LzwDecode(const std::vector<uint8_t>& codes, int minCodeSize, std::vector<uint8_t>* out,
-               std::string* error);
 
 struct GifFrame {
   int delayCentiseconds = 0;

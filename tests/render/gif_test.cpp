@@ -1,5 +1,6 @@
-// The preview's GIF encoder against an independent reader: LZW code streams,
-// the palette, frames as a viewer composes them, and the preview's timing.
+// The preview's GIF writer read back through giflib: pictures kept through
+// the round trip, the palette, frames as a viewer composes them, and the
+// preview's timing.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,15 +13,6 @@
 namespace {
 
 using capture::Image;
-
-std::vector<uint8_t> RoundTrip(const std::vector<uint8_t>& indices, int minCodeSize) {
-  std::vector<uint8_t> decoded;
-  std::string error;
-  EXPECT_TRUE(render_test::LzwDecode(capture::LzwEncode(indices, minCodeSize), minCodeSize,
-                                     &decoded, &error))
-      << error;
-  return decoded;
-}
 
 Image Filled(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
   Image image;
@@ -55,27 +47,47 @@ std::vector<uint8_t> WriteGif(const std::vector<Image>& frames, const std::vecto
   return bytes;
 }
 
-TEST(GifLzw, RoundTripsRunsThatFillTheTableAndStartAgain) {
-  // One long run builds ever longer strings; 200,000 symbols fill the
-  // 4096-entry table and make the writer clear it.
-  EXPECT_EQ(RoundTrip(std::vector<uint8_t>(200000, 3), 2), std::vector<uint8_t>(200000, 3));
+// A picture of `colors` colours in the given order, as one row after another.
+Image FromIndices(const std::vector<uint8_t>& indices, int width, int colors) {
+  Image image;
+  image.width = width;
+  image.height = static_cast<int>(indices.size()) / width;
+  for (uint8_t index : indices)
+    image.rgb.insert(image.rgb.end(),
+                     {static_cast<uint8_t>(index * 255 / (colors - 1)),
+                      static_cast<uint8_t>(255 - index), static_cast<uint8_t>(index * 7)});
+  return image;
 }
 
-TEST(GifLzw, RoundTripsNoiseOverTheWholeAlphabet) {
+// One frame through the writer and giflib's reader: what a viewer shows.
+Image RoundTrip(const Image& image) {
+  render_test::GifAnimation animation;
+  std::string error;
+  EXPECT_TRUE(render_test::ReadGif(WriteGif({image}, {10}), &animation, &error)) << error;
+  return animation.frames.empty() ? Image{} : animation.frames[0].shown;
+}
+
+TEST(GifRoundTrip, KeepsALongRunAndNoiseOverTheWholePalette) {
+  // One long run builds ever longer strings; noise fills the 4096-entry
+  // table again and again.
+  const Image run = FromIndices(std::vector<uint8_t>(200000, 3), 500, 4);
+  EXPECT_EQ(RoundTrip(run).rgb, run.rgb);
   std::mt19937 random(7);
-  for (int minCodeSize : {2, 3, 5, 8}) {
+  for (int colors : {3, 7, 31, 255}) {
     std::vector<uint8_t> indices(60000);
-    for (uint8_t& index : indices) index = static_cast<uint8_t>(random() % (1u << minCodeSize));
-    EXPECT_EQ(RoundTrip(indices, minCodeSize), indices) << "min code size " << minCodeSize;
+    for (uint8_t& index : indices) index = static_cast<uint8_t>(random() % colors);
+    const Image noise = FromIndices(indices, 300, colors);
+    EXPECT_EQ(RoundTrip(noise).rgb, noise.rgb) << colors << " colours";
   }
 }
 
-TEST(GifLzw, RoundTripsTheCodeThatIsDefinedByItsOwnUse) {
-  // "abababa": the writer emits a code for a string the reader has not yet
+TEST(GifRoundTrip, KeepsTheStringThatIsDefinedByItsOwnUse) {
+  // "abababa": the encoder emits a code for a string the decoder has not yet
   // completed (the KwKwK case).
-  const std::vector<uint8_t> indices{0, 1, 0, 1, 0, 1, 0, 1, 1, 1, 1, 1, 1};
-  EXPECT_EQ(RoundTrip(indices, 2), indices);
-  EXPECT_EQ(RoundTrip({2}, 2), std::vector<uint8_t>{2});
+  const Image pattern = FromIndices({0, 1, 0, 1, 0, 1, 0, 1, 1, 1, 1, 1, 1}, 13, 2);
+  EXPECT_EQ(RoundTrip(pattern).rgb, pattern.rgb);
+  const Image single = FromIndices({2}, 1, 3);
+  EXPECT_EQ(RoundTrip(single).rgb, single.rgb);
 }
 
 TEST(GifPalette, IsExactForAPictureOfFewColours) {
@@ -83,7 +95,9 @@ TEST(GifPalette, IsExactForAPictureOfFewColours) {
   for (int col = 0; col < 20; ++col)
     Paint(&image, col * 2, 0, 2, 30, 51, 0, static_cast<uint8_t>(col * 6));
   std::vector<uint8_t> indices;
-  const capture::Palette palette = capture::Quantize(image, 255, &indices);
+  capture::Palette palette;
+  std::string error;
+  ASSERT_TRUE(capture::Quantize(image, 255, &palette, &indices, &error)) << error;
   EXPECT_EQ(palette.Size(), 20u);
   for (size_t i = 0; i < indices.size(); ++i)
     for (int c = 0; c < 3; ++c) ASSERT_EQ(palette.rgb[indices[i] * 3 + c], image.rgb[i * 3 + c]);
@@ -95,17 +109,21 @@ TEST(GifPalette, StaysCloseForAPictureOfManyColours) {
     for (int x = 0; x < 64; ++x)
       Paint(&image, x, y, 1, 1, static_cast<uint8_t>(x * 4), static_cast<uint8_t>(y * 4), 128);
   std::vector<uint8_t> indices;
-  const capture::Palette palette = capture::Quantize(image, 255, &indices);
+  capture::Palette palette;
+  std::string error;
+  ASSERT_TRUE(capture::Quantize(image, 255, &palette, &indices, &error)) << error;
   EXPECT_LE(palette.Size(), 255u);
   EXPECT_GE(palette.Size(), 200u);
   int worst = 0;
   for (size_t i = 0; i < indices.size(); ++i)
     for (int c = 0; c < 3; ++c)
       worst = std::max(worst, std::abs(palette.rgb[indices[i] * 3 + c] - image.rgb[i * 3 + c]));
-  // 4096 colours on a 64x64 plane in 255 boxes: each box spans at most 4 steps of 4.
+  // 4096 colours on a 64x64 plane in 255: none is more than a few steps of 4 away.
   EXPECT_LE(worst, 16);
   std::vector<uint8_t> again;
-  EXPECT_EQ(capture::Quantize(image, 255, &again).rgb, palette.rgb);
+  capture::Palette paletteAgain;
+  ASSERT_TRUE(capture::Quantize(image, 255, &paletteAgain, &again, &error)) << error;
+  EXPECT_EQ(paletteAgain.rgb, palette.rgb);
   EXPECT_EQ(again, indices);
 }
 

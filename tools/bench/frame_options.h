@@ -2,8 +2,9 @@
 // --profile-frames N.
 #pragma once
 
-#include <cstdlib>
-#include <cstring>
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <limits>
 
 namespace bench {
 
@@ -13,16 +14,21 @@ struct FrameOptions {
   int profileFrames = 0;
 };
 
+// False, after one line on stderr saying why, for a command line it cannot take.
 inline bool ParseFrameOptions(int argc, char** argv, FrameOptions* options) {
-  for (int i = 1; i < argc; ++i) {
-    int* target = nullptr;
-    if (std::strcmp(argv[i], "--frames") == 0) target = &options->frames;
-    if (std::strcmp(argv[i], "--warmup") == 0) target = &options->warmup;
-    if (std::strcmp(argv[i], "--profile-frames") == 0) target = &options->profileFrames;
-    if (!target || i + 1 >= argc) return false;
-    *target = std::atoi(argv[++i]);
+  const CLI::Range count(0, std::numeric_limits<int>::max());
+  CLI::App app;
+  app.set_help_flag();
+  app.add_option("--frames", options->frames)->check(count);
+  app.add_option("--warmup", options->warmup)->check(count);
+  app.add_option("--profile-frames", options->profileFrames)->check(count);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return false;
   }
-  return options->frames >= 0 && options->warmup >= 0 && options->profileFrames >= 0;
+  return true;
 }
 
 }  // namespace bench

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Plumo's benchmark: the native build, the Windows build under Wine and the
-floors, measured side by side in one run on one private Xvfb (640x480x16).
+floors, measured side by side in one run on one private Xvfb (640x480x16),
+and the native build's presentation on a second one (1920x1080x24).
 
     tools/bench/run_bench.py --build     build both trees, run, rewrite the
                                          table in docs/performance.md
@@ -17,7 +18,11 @@ Rows, each a median over repeated runs with its min-max spread:
      with a GL context and presents once;
   2. font building: Font::Load's calls, timed one by one by font_probe;
   3. frame cost: process CPU time of Render + swap over many frames
-     (frame_bench), and the floor frame (floor_frame);
+     (frame_bench), and the floor frame (floor_frame); natively also with
+     the layer drawing straight into the window (PLUMO_PRESENTATION=direct),
+     and on the 1920x1080 screen, where the 640x480 picture is scaled to
+     1440x1080, against floor_blit (a 640x480 framebuffer blitted there and
+     swapped, nothing else);
   4. peak resident memory (VmHWM) of the running program after a number of
      frames, read by the shim inside the process that swaps;
   5. instruction counts from callgrind: one WaveDemo::Load, one Render, one
@@ -45,20 +50,28 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from private_xvfb import Xvfb  # noqa: E402  (shared with the end-to-end tests)
+from private_xvfb import Xvfb  # noqa: E402  (shared with the tests)
+from wine_prefix import WinePrefix  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SCREEN = "640x480x16"
+WIDE_SCREEN = "1920x1080x24"  # where the presentation scales the picture up
 
 # Repetitions and frame counts.
+# A frame on the 1920x1080 screen costs ten times one at 640x480: fewer of them.
 FULL = dict(startup_runs=21, cold_runs=7, font_runs=15, frame_runs=11, frames=2000,
-            memory_runs=7, memory_frames=300, callgrind_runs=2, profile_frames=5)
+            wide_frames=300, memory_runs=7, memory_frames=300, callgrind_runs=2,
+            profile_frames=5)
 QUICK = dict(startup_runs=2, cold_runs=1, font_runs=2, frame_runs=2, frames=100,
-             memory_runs=1, memory_frames=30, callgrind_runs=1, profile_frames=1)
+             wide_frames=20, memory_runs=1, memory_frames=30, callgrind_runs=1,
+             profile_frames=1)
 
-# Targets: (measure, baseline, largest ratio of medians that passes).
+# Targets: (measure, baseline variant, largest ratio of the native median to
+# the baseline's that passes).
 TARGETS = [("startup", "wine", 0.5), ("font", "wine", 0.5), ("frame", "wine", 1.0),
-           ("frame", "floor", 1.5), ("memory", "floor", 1.5)]
+           ("frame", "floor", 1.5), ("frame", "direct", 1.1), ("frame_wide", "floor", 1.25),
+           ("memory", "floor", 1.5)]
+BASELINE_NAMES = {"wine": "Wine", "floor": "floor", "direct": "direct"}
 
 DOC_BEGIN = "<!-- run_bench.py: begin -->"
 DOC_END = "<!-- run_bench.py: end -->"
@@ -73,36 +86,21 @@ def say(text):
 
 
 # ----------------------------------------------------------------------------
-# Services: the Wine prefix (the X server is tools/private_xvfb.py).
+# Services: Wine (the X server is tools/private_xvfb.py, the prefix tools/wine_prefix.py).
 
 
 class Wine:
-    """A Wine prefix in the build tree, initialised once and kept."""
-
-    READY = ".plumo-bench-ready"
+    """The benchmark's Wine prefix (tools/wine_prefix.py), kept up between runs."""
 
     def __init__(self, prefix, display):
-        self.prefix = os.path.abspath(prefix)
+        self.prefix = WinePrefix(prefix)
         self.display = display
 
     def env(self):
-        env = base_env(self.display)
-        env.update(WINEPREFIX=self.prefix, WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=")  # no Mono or Gecko prompts
-        return env
+        return self.prefix.env(self.display, base_env(self.display))
 
     def ensure_prefix(self):
-        if os.path.exists(os.path.join(self.prefix, self.READY)):
-            return
-        say(f"initialising the Wine prefix {self.prefix} (not timed)")
-        os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
-        run_checked(["wineboot", "--init"], self.env(), timeout=600)
-        # Xvfb has no window manager: Wine must not wait for one.
-        run_checked(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
-                     "/d", "N", "/f"], self.env(), timeout=300)
-        self.stop()
-        with open(os.path.join(self.prefix, self.READY), "w") as stamp:
-            stamp.write("initialised\n")
+        self.prefix.ensure_ready(self.display)
 
     def keep_up(self):
         """Wine at its quickest: a wineserver, Wine's services and its desktop
@@ -120,9 +118,7 @@ class Wine:
             raise BenchError(f"wine start winemine.exe exited with {started.returncode}")
 
     def stop(self):
-        for flag in ("-k", "-w"):
-            subprocess.run(["wineserver", flag], env=self.env(), timeout=120,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.prefix.stop(self.display)
 
 
 def base_env(display):
@@ -156,6 +152,7 @@ class Programs:
         self.exec_stamp = os.path.join(bench, "plumo_exec_stamp")
         self.floor_start = os.path.join(bench, "plumo_floor_start")
         self.floor_frame = os.path.join(bench, "plumo_floor_frame")
+        self.floor_blit = os.path.join(bench, "plumo_floor_blit")
         self.font_probe = os.path.join(bench, "plumo_font_probe")
         self.frame_bench = os.path.join(bench, "plumo_frame_bench")
         self.font_probe_exe = os.path.join(wbench, "plumo_font_probe.exe")
@@ -168,11 +165,12 @@ class Programs:
 
 
 class Bench:
-    def __init__(self, args, settings, programs, display, wine):
+    def __init__(self, args, settings, programs, display, wide_display, wine):
         self.args = args
         self.s = settings
         self.p = programs
         self.display = display
+        self.wide_display = wide_display
         self.wine = wine
         self.work = args.work_dir
         self.count = 0
@@ -189,7 +187,14 @@ class Bench:
         return ["wine", windows] if variant.startswith("wine") else native
 
     def env(self, variant):
-        return self.wine.env() if variant.startswith("wine") else base_env(self.display)
+        if variant.startswith("wine"):
+            return self.wine.env()
+        if variant.startswith("wide"):
+            return base_env(self.wide_display)
+        env = base_env(self.display)
+        if variant == "direct":
+            env["PLUMO_PRESENTATION"] = "direct"  # the layer draws straight into the window
+        return env
 
     def attempt(self, what, action):
         try:
@@ -274,9 +279,13 @@ class Bench:
         self.add(("font", variant), sum(parts))
 
     def frame_once(self, variant):
-        arguments = ["--frames", str(self.s["frames"])]
-        if variant == "floor":
-            command = [self.p.floor_frame] + arguments
+        """One frame program: `wide_native` and `wide_floor` on the wide screen
+        count as the native and floor variants of `frame_wide`."""
+        frames = self.s["wide_frames" if variant.startswith("wide_") else "frames"]
+        arguments = ["--frames", str(frames)]
+        programs = {"floor": self.p.floor_frame, "wide_floor": self.p.floor_blit}
+        if variant in programs:
+            command = [programs[variant]] + arguments
         else:
             command = self.command(variant, [self.p.frame_bench],
                                    self.p.frame_bench_exe) + arguments
@@ -285,12 +294,17 @@ class Bench:
         if not found:
             raise BenchError(f"frame program ({variant}) printed: {output[-500:]}")
         frames = int(found.group(1))
-        self.add(("frame", variant), float(found.group(2)) / frames * 1e6)
-        self.add(("frame_wall", variant), float(found.group(3)) / frames * 1e6)
+        measure, shown = (("frame_wide", variant[len("wide_"):]) if variant.startswith("wide_")
+                          else ("frame", variant))
+        self.add((measure, shown), float(found.group(2)) / frames * 1e6)
+        self.add((f"{measure}_wall", shown), float(found.group(3)) / frames * 1e6)
         for key in ("renderer", "version", "buffers"):
             line = re.search(rf"^{key} (.*)$", output, re.M)
             if line:
                 self.info[f"gl_{key}_{variant}"] = line.group(1).strip()
+        output_line = re.search(r"^output (.*)$", output, re.M)
+        if output_line:
+            self.info[f"output_{variant}"] = output_line.group(1).strip()
 
     # --- callgrind
 
@@ -344,7 +358,9 @@ class Bench:
             self.attempt(f"warm-up {variant}", lambda v=variant: self.startup_once(v, timed=False))
         self.rounds("start-up", s["startup_runs"], ("native", "wine", "floor"), self.startup_once)
         self.rounds("font building", s["font_runs"], ("native", "wine"), self.font_once)
-        self.rounds("frame cost", s["frame_runs"], ("native", "wine", "floor"), self.frame_once)
+        self.rounds("frame cost", s["frame_runs"],
+                    ("native", "wine", "floor", "direct", "wide_native", "wide_floor"),
+                    self.frame_once)
         self.rounds("memory", s["memory_runs"], ("native", "wine", "floor"), self.memory_once)
 
         # Wine from nothing: every run starts its own wineserver and services.
@@ -415,6 +431,11 @@ ROWS = [
     ("font_widths", "&nbsp;&nbsp;GetCharWidthA, 256 widths, ms", ms, "font_runs"),
     ("frame", "Frame cost, process CPU µs per Render + swap", us, "frame_runs"),
     ("frame_wall", "&nbsp;&nbsp;wall µs per Render + swap (no vsync)", us, "frame_runs"),
+    ("frame_direct", "&nbsp;&nbsp;native drawing straight into the window "
+     "(`PLUMO_PRESENTATION=direct`), CPU µs", us, "frame_runs"),
+    ("frame_wide", "Frame cost on a 1920×1080 screen (floor: a 640×480 framebuffer blitted "
+     "to 1440×1080), process CPU µs per Render + swap", us, "frame_runs"),
+    ("frame_wide_wall", "&nbsp;&nbsp;wall µs per Render + swap (no vsync)", us, "frame_runs"),
     ("memory", "Peak resident memory (VmHWM), MiB", mib, "memory_runs"),
     ("ir_load", "Instructions, one WaveDemo::Load, millions", mega, "callgrind_runs"),
     ("ir_render", "Instructions, one Render, millions", mega, "callgrind_runs"),
@@ -434,7 +455,7 @@ def verdicts(samples, measure):
             continue
         native = median(samples, (measure, "native"))
         base = median(samples, (measure, baseline))
-        name = "Wine" if baseline == "wine" else "floor"
+        name = BASELINE_NAMES[baseline]
         targets.append(f"≤ {limit:g} × {name}")
         if native is None or not base:
             ratios.append(f"? × {name}")
@@ -453,6 +474,8 @@ def table(samples, settings):
         cells = []
         for variant in ("native", "wine", "floor"):
             values = samples.get((key, variant))
+            if key == "frame_direct" and variant == "native":
+                values = samples.get(("frame", "direct"))
             cells.append(spread(values, unit) if values else "–")
         ratio, target, result = verdicts(samples, key)
         count = settings[runs]
@@ -502,8 +525,10 @@ def machine(info):
                           if key.startswith("memory_process_"))
     return [
         f"- CPU: {cpu}, {os.cpu_count()} cores; memory {memory}",
-        f"- System: {platform.system()} {platform.release()}; Xvfb {xvfb}, screen {SCREEN}; "
-        f"SDL {sdl}",
+        f"- System: {platform.system()} {platform.release()}; Xvfb {xvfb}, screens {SCREEN} "
+        f"and {WIDE_SCREEN}; SDL {sdl}",
+        f"- On {WIDE_SCREEN}: native {info.get('gl_buffers_wide_native', '?')}; floor "
+        f"{info.get('gl_buffers_wide_floor', '?')}, {info.get('output_wide_floor', '?')}",
         f"- GL natively: {info.get('gl_renderer_native', '?')}; "
         f"{info.get('gl_version_native', '?')}; {info.get('gl_buffers_native', '?')}",
         f"- GL under Wine: {info.get('gl_renderer_wine', '?')}; "
@@ -618,12 +643,13 @@ def main():
             build(args.native_dir, args.windows_dir)
         programs = Programs(args.native_dir, args.windows_dir)
         programs.check()
-        with Xvfb(SCREEN, os.path.join(args.work_dir, "xvfb.log")) as xvfb:
-            say(f"Xvfb {SCREEN} on {xvfb.display}")
+        with Xvfb(SCREEN, os.path.join(args.work_dir, "xvfb.log")) as xvfb, \
+                Xvfb(WIDE_SCREEN, os.path.join(args.work_dir, "xvfb-wide.log")) as wide:
+            say(f"Xvfb {SCREEN} on {xvfb.display}, {WIDE_SCREEN} on {wide.display}")
             wine = Wine(prefix, xvfb.display)
             try:
                 wine.ensure_prefix()
-                bench = Bench(args, settings, programs, xvfb.display, wine)
+                bench = Bench(args, settings, programs, xvfb.display, wide.display, wine)
                 bench.run()
             finally:
                 wine.stop()

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.help) {
-    std::fputs(capture::UsageText(), stdout);
+    std::fputs(capture::UsageText().c_str(), stdout);
     return 0;
   }
 

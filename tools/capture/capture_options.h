@@ -26,10 +26,10 @@ struct Options {
 // 64-bit value, which holds about 9 hours; the limit keeps well inside it.
 const int64_t kMaxSeconds = 4 * 3600;
 
-// Parses argv. False, with one line in `error` (without the program's name),
-// for anything it cannot take.
+// Parses argv with CLI11. False, with one line in `error` (without the
+// program's name), for anything it cannot take.
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error);
 
-const char* UsageText();
+std::string UsageText();
 
 }  // namespace capture

@@ -1,6 +1,6 @@
-// Animated GIF (GIF89a), written frame by frame: each frame gets its own
-// palette of at most 255 colours by median cut, and pixels that stay as the
-// previous frame showed them become transparent, inside the smallest
+// Animated GIF, written frame by frame with giflib: each frame gets its own
+// palette of at most 255 colours from libimagequant, and pixels that stay as
+// the previous frame showed them become transparent, inside the smallest
 // rectangle that holds every change.
 #pragma once
 
@@ -11,6 +11,8 @@
 
 #include "image.h"
 
+struct GifFileType;
+
 namespace capture {
 
 struct Palette {
@@ -19,16 +21,18 @@ struct Palette {
 };
 
 // At most `maxColors` colours standing for the picture's, and the index of
-// each pixel's nearest one. Exact when the picture has no more colours than
-// that. The result depends only on the picture.
-Palette Quantize(const Image& image, size_t maxColors, std::vector<uint8_t>* indices);
-
-// The LZW code stream of GIF's image data: codes of `minCodeSize` + 1 bits and
-// up, least significant bit first, before the split into sub-blocks.
-std::vector<uint8_t> LzwEncode(const std::vector<uint8_t>& indices, int minCodeSize);
+// each pixel's nearest one, without dithering. Exact when the picture has no
+// more colours than that. The result depends only on the picture.
+bool Quantize(const Image& image, int maxColors, Palette* palette, std::vector<uint8_t>* indices,
+              std::string* error);
 
 class GifWriter {
  public:
+  GifWriter() = default;
+  GifWriter(const GifWriter&) = delete;
+  GifWriter& operator=(const GifWriter&) = delete;
+  ~GifWriter();
+
   // Writes the header for a looping animation of this size.
   bool Open(std::FILE* file, int width, int height, std::string* error);
   // One frame shown for `delayCentiseconds`; the picture must have the size
@@ -36,10 +40,13 @@ class GifWriter {
   bool AddFrame(const Image& image, int delayCentiseconds, std::string* error);
   // The trailer; the file stays open.
   bool Finish(std::string* error);
+  // Lets go of an unfinished animation without writing to its file again.
+  void Discard();
 
  private:
-  bool Check(std::string* error);
+  bool Failed(int code, std::string* error);
 
+  GifFileType* gif = nullptr;
   std::FILE* file = nullptr;
   int width = 0;
   int height = 0;

@@ -1,9 +1,10 @@
 #include "recording.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
+#include "platform/native/win32/native_windows.h"
 #include "platform/platform.h"
 #include "scene/wave_demo.h"
 #include "window/gl_window.h"
@@ -63,42 +64,22 @@ void Recording::ReportCycle(int64_t frame) {
 
 bool Recording::ReadBack(Image* out) {
   GlWindow* window = GetCurrentWindow();
-  if (!window || window->GetWidth() <= 0 || window->GetHeight() <= 0) return false;
+  if (!window || !window->hdc) return false;
+  // The demo's own picture, before the swap: the layer's framebuffer of its
+  // pixel format, whatever the screen's visual.
+  backend::Surface* surface = native::SurfaceOf(native::WindowFromDC(window->hdc));
+  backend::Picture picture;
+  if (!surface || !backend::ReadPicture(surface, /*shown=*/false, &picture)) return false;
   if (!bitsKnown) {
-    glGetIntegerv(GL_RED_BITS, &bits.red);
-    glGetIntegerv(GL_GREEN_BITS, &bits.green);
-    glGetIntegerv(GL_BLUE_BITS, &bits.blue);
-    glGetIntegerv(GL_DEPTH_BITS, &bits.depth);
+    bits.red = picture.redBits;
+    bits.green = picture.greenBits;
+    bits.blue = picture.blueBits;
+    bits.depth = picture.depthBits;
     bitsKnown = true;
   }
-  const int width = window->GetWidth();
-  const int height = window->GetHeight();
-  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 3);
-  // Save, set, restore: the demo's own read buffer and pixel-store state are
-  // left as they were. The frame is in the back buffer until the swap; a
-  // single-buffered surface (an EGL pbuffer may be one) has only the front.
-  // An error the demo left pending is not the read-back's.
-  while (glGetError() != GL_NO_ERROR) {
-  }
-  GLboolean doubleBuffered = GL_FALSE;
-  glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
-  GLint readBuffer = GL_BACK;
-  glGetIntegerv(GL_READ_BUFFER, &readBuffer);
-  GLint alignment = 4;
-  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-  glReadBuffer(doubleBuffered ? GL_BACK : GL_FRONT);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, alignment);
-  glReadBuffer(static_cast<GLenum>(readBuffer));
-  if (glGetError() != GL_NO_ERROR) return false;
-
-  out->width = width;
-  out->height = height;
-  out->rgb.resize(bottomUp.size());
-  const size_t row = static_cast<size_t>(width) * 3;
-  for (int y = 0; y < height; ++y)
-    std::copy_n(&bottomUp[static_cast<size_t>(height - 1 - y) * row], row, &out->rgb[y * row]);
+  out->width = picture.width;
+  out->height = picture.height;
+  out->rgb = std::move(picture.rgb);
   return true;
 }
 

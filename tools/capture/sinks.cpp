@@ -173,6 +173,7 @@ bool GifPreviewSink::Finish(OutputLedger* ledger, std::string* error) {
 }
 
 void GifPreviewSink::Abandon() {
+  gif.Discard();
   if (file) std::fclose(file);
   file = nullptr;
   if (!temporary.empty()) std::remove(temporary.c_str());

@@ -57,11 +57,24 @@ bool RenderBitmapGlyph(const SizedFont& font, FT_UInt glyph, BitmapGlyph* out) {
   return true;
 }
 
-void CompileBitmapList(const BitmapGlyph& glyph, GLuint list) {
+void CompileBitmapList(const BitmapGlyph& glyph, GLuint list, bool topDown) {
+  const GLubyte* bits = glyph.bits.empty() ? nullptr : glyph.bits.data();
+  GLfloat originY = glyph.originY;
+  std::vector<GLubyte> topFirst;
+  if (topDown && bits) {
+    // Rows go down the screen from yorig: top row first, and yorig measured
+    // from the glyph's top instead of its bottom.
+    const size_t stride = glyph.bits.size() / static_cast<size_t>(glyph.height);
+    topFirst.resize(glyph.bits.size());
+    for (GLsizei row = 0; row < glyph.height; ++row)
+      std::memcpy(&topFirst[static_cast<size_t>(row) * stride],
+                  &glyph.bits[static_cast<size_t>(glyph.height - 1 - row) * stride], stride);
+    bits = topFirst.data();
+    originY = static_cast<GLfloat>(glyph.height) - glyph.originY;
+  }
   // A blank glyph is an empty glBitmap: it still moves the raster position.
   glNewList(list, GL_COMPILE);
-  glBitmap(glyph.width, glyph.height, glyph.originX, glyph.originY, glyph.advance, 0.0f,
-           glyph.bits.empty() ? nullptr : glyph.bits.data());
+  glBitmap(glyph.width, glyph.height, glyph.originX, originY, glyph.advance, 0.0f, bits);
   glEndList();
 }
 

@@ -33,7 +33,9 @@ struct BitmapGlyph {
 };
 
 bool RenderBitmapGlyph(const SizedFont& font, FT_UInt glyph, BitmapGlyph* out);
-void CompileBitmapList(const BitmapGlyph& glyph, GLuint list);
+// `topDown`: for a framebuffer drawn with the window origin at the top, where
+// glBitmap lays rows downwards; the rows and yorig are turned to match.
+void CompileBitmapList(const BitmapGlyph& glyph, GLuint list, bool topDown);
 
 // ---------------------------------------------------------------- outlines
 

@@ -12,6 +12,7 @@
 #include "platform/native/fonts/native_fonts.h"
 #include "platform/native/fonts/ordered_work.h"
 #include "platform/native/native_report.h"
+#include "platform/native/window_system/sdl_backend.h"
 
 namespace native {
 namespace {
@@ -137,12 +138,13 @@ class FontCopies {
 bool BuildBitmapLists(const SizedFont& font, DWORD first, DWORD count, DWORD listBase) {
   const FontCopies fonts(font, SpareCores(kMaxHelpers));
   std::vector<BitmapGlyph> glyphs(count);
+  const bool topDown = backend::CurrentDrawsTopDown();
   auto render = [&](size_t i, size_t worker) {
     const SizedFont& mine = fonts.For(worker);
     return RenderBitmapGlyph(mine, GlyphForAnsiCode(mine, first + i), &glyphs[i]);
   };
   auto compile = [&](size_t i) {
-    CompileBitmapList(glyphs[i], listBase + i);
+    CompileBitmapList(glyphs[i], listBase + i, topDown);
     glyphs[i] = BitmapGlyph();
     return true;
   };

@@ -20,6 +20,6 @@ int PixelFormatOf(HWND hwnd);
 // Gives the window a native surface with this format's visual, re-creating
 // one made earlier without a format. False, with the stderr line naming
 // `call`, when the display has no such visual.
-bool SetSurfaceFormat(HWND hwnd, int format, const backend::PixelRequest& pixels, const char* call);
+bool SetSurfaceFormat(HWND hwnd, int format, const backend::PixelFormat& pixels, const char* call);
 
 }  // namespace native

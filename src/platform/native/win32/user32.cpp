@@ -4,6 +4,11 @@
 // processing) is wincore's, shared with the test fake; this file adds the
 // native surface behind each window and turns window-system events into
 // messages.
+//
+// Display modes are virtual unless the user asks for a real switch
+// (--switch-mode): a window holding a mode keeps a client area of the mode's
+// size while its native window covers the monitor (or sits in a window of
+// its own), and the layer scales the picture onto it.
 #include <map>
 #include <utility>
 
@@ -12,8 +17,10 @@
 #include "platform/native/entry_guard.h"
 #include "platform/native/fonts/native_fonts.h"
 #include "platform/native/native_report.h"
+#include "platform/native/win32/display_modes.h"
 #include "platform/native/win32/native_signals.h"
 #include "platform/native/win32/native_windows.h"
+#include "platform/native/window_system/options.h"
 #include "platform/native/window_system/sdl_backend.h"
 
 namespace {
@@ -23,9 +30,10 @@ struct NativeWindow {
   HDC hdc = nullptr;  // CS_OWNDC: one per window, for its whole life
   backend::Surface* surface = nullptr;
   int pixelFormat = 0;
-  bool fullscreen = false;
-  POINT windowedTopLeft{};  // where the window was before it went fullscreen
-  POINT windowedSize{};     // its client size then
+  bool fullscreen = false;   // holds a display mode
+  bool virtualMode = false;  // ... one the real display never took
+  POINT windowedTopLeft{};   // where the window was before it went fullscreen
+  POINT windowedSize{};      // its client size then
 };
 
 struct State {
@@ -34,6 +42,8 @@ struct State {
   HWND foreground = nullptr;
   HWND focus = nullptr;
   int cursorCounter = 0;  // ShowCursor's display counter; hidden while < 0
+  bool modeHeld = false;  // a virtual mode is in force
+  backend::DisplayMode mode;
 };
 
 State& User() {
@@ -82,7 +92,7 @@ void ForgetDeadWindows() {
   }
 }
 
-backend::SurfaceParams ParamsFor(HWND hwnd, const backend::PixelRequest& pixels) {
+backend::SurfaceParams ParamsFor(HWND hwnd, const backend::PixelFormat* format) {
   const wincore::Window* window = Windows().Find(hwnd);
   backend::SurfaceParams params;
   params.title = window->title.c_str();
@@ -92,16 +102,17 @@ backend::SurfaceParams ParamsFor(HWND hwnd, const backend::PixelRequest& pixels)
   params.height = window->clientRect.bottom - window->clientRect.top;
   params.borderless = (window->style & WS_POPUP) != 0;
   params.resizable = (window->style & WS_THICKFRAME) != 0;
-  params.pixels = pixels;
+  params.hasFormat = format != nullptr;
+  if (format) params.format = *format;
   params.owner = hwnd;
   return params;
 }
 
 // On X11 the visual is fixed when the native window is made, so the surface
 // comes into being once the pixel format is known, or at the first show.
-bool MakeSurface(HWND hwnd, NativeWindow& record, const backend::PixelRequest& pixels,
+bool MakeSurface(HWND hwnd, NativeWindow& record, const backend::PixelFormat* format,
                  const char* call) {
-  backend::Surface* surface = backend::CreateSurface(ParamsFor(hwnd, pixels), call);
+  backend::Surface* surface = backend::CreateSurface(ParamsFor(hwnd, format), call);
   if (!surface) return false;
   const bool shown = Windows().Find(hwnd)->visible;
   backend::DestroySurface(record.surface);
@@ -124,12 +135,89 @@ HWND FullscreenTarget() {
   return nullptr;
 }
 
+// The size of the client area, which is also the size of the demo's picture.
+POINT ClientSize(const wincore::Window& window) {
+  return POINT{window.clientRect.right - window.clientRect.left,
+               window.clientRect.bottom - window.clientRect.top};
+}
+
+// After wincore has placed a window: its framebuffer follows the client size.
+void FollowClientSize(HWND hwnd) {
+  const wincore::Window* window = Windows().Find(hwnd);
+  backend::Surface* surface = native::SurfaceOf(hwnd);
+  if (!window || !surface) return;
+  const POINT size = ClientSize(*window);
+  backend::SetPictureSize(surface, size.x, size.y);
+}
+
+void RememberWindowedPlace(NativeWindow& record, HWND hwnd) {
+  if (record.fullscreen) return;
+  const wincore::Window* window = Windows().Find(hwnd);
+  record.windowedTopLeft = POINT{window->rect.left, window->rect.top};
+  record.windowedSize = ClientSize(*window);
+}
+
+// The desktop mode as Windows describes it: 24-bit desktops count as 32.
+backend::DisplayMode Desktop() {
+  backend::DisplayMode desktop{640, 480, 32, 60};
+  backend::CurrentRealMode(&desktop);
+  if (desktop.bitsPerPixel > 16) desktop.bitsPerPixel = 32;
+  return desktop;
+}
+
+backend::DisplayMode CurrentMode() {
+  return User().modeHeld ? User().mode : Desktop();
+}
+
+LONG EnterVirtualMode(const DEVMODEA& request) {
+  const char* call = "ChangeDisplaySettingsA";
+  if (!backend::Open(call)) return DISP_CHANGE_FAILED;
+  const backend::DisplayMode mode = native::RequestedMode(request, CurrentMode());
+  if (!native::Lists(native::VirtualModes(Desktop()), mode)) {
+    native::Report(call, "no display mode %dx%d at %d bits per pixel", mode.width, mode.height,
+                   mode.bitsPerPixel);
+    return DISP_CHANGE_BADMODE;
+  }
+  HWND hwnd = FullscreenTarget();
+  if (!hwnd) {
+    native::Report(call, "no shown window to show the display mode in");
+    return DISP_CHANGE_FAILED;
+  }
+  NativeWindow& record = User().windows[hwnd];
+  RememberWindowedPlace(record, hwnd);
+  const bool firstMode = !record.fullscreen;
+  record.fullscreen = true;
+  record.virtualMode = true;
+  User().modeHeld = true;
+  User().mode = mode;
+  // The client area is the mode's screen, at its origin.
+  const wincore::Window* window = Windows().Find(hwnd);
+  const RECT insets = wincore::FrameInsets(window->style, window->exStyle);
+  const POINT topLeft{-insets.left, -insets.top};
+  const POINT size{mode.width, mode.height};
+  Windows().Place(hwnd, &topLeft, &size);
+  // The procedure may have destroyed the window on hearing of it.
+  backend::Surface* surface = native::SurfaceOf(hwnd);
+  if (!surface) return DISP_CHANGE_SUCCESSFUL;
+  FollowClientSize(hwnd);
+  if (firstMode && native::LayerOptions().window) {
+    backend::ShowInWindow(surface, mode.width, mode.height);
+  } else if (!backend::CoverDisplay(surface)) {
+    native::Report(call, "the window cannot cover the display");
+  }
+  return DISP_CHANGE_SUCCESSFUL;
+}
+
 LONG EnterFullscreen(const DEVMODEA& mode) {
   const char* call = "ChangeDisplaySettingsA";
   if (!backend::Open(call)) return DISP_CHANGE_FAILED;
   int width = 0;
   int height = 0;
-  backend::DisplaySize(&width, &height);
+  backend::DisplayMode desktop;
+  if (backend::CurrentRealMode(&desktop)) {
+    width = desktop.width;
+    height = desktop.height;
+  }
   if (mode.dmFields & DM_PELSWIDTH) width = static_cast<int>(mode.dmPelsWidth);
   if (mode.dmFields & DM_PELSHEIGHT) height = static_cast<int>(mode.dmPelsHeight);
   const int bits = (mode.dmFields & DM_BITSPERPEL) ? static_cast<int>(mode.dmBitsPerPel) : 0;
@@ -143,12 +231,7 @@ LONG EnterFullscreen(const DEVMODEA& mode) {
     return DISP_CHANGE_FAILED;
   }
   NativeWindow& record = User().windows[hwnd];
-  if (!record.fullscreen) {
-    const wincore::Window* window = Windows().Find(hwnd);
-    record.windowedTopLeft = POINT{window->rect.left, window->rect.top};
-    record.windowedSize = POINT{window->clientRect.right - window->clientRect.left,
-                                window->clientRect.bottom - window->clientRect.top};
-  }
+  RememberWindowedPlace(record, hwnd);
   if (backend::EnterFullscreen(record.surface, width, height, bits, hz) ==
       backend::Fullscreen::kFailed) {
     native::Report(call, "the display has no usable fullscreen mode");
@@ -170,10 +253,13 @@ HWND NextFullscreenWindow() {
 // Back to the desktop mode, and each fullscreen window back where it was.
 // One window at a time: a procedure hearing its new size may destroy windows.
 void LeaveFullscreen() {
+  User().modeHeld = false;
   while (HWND hwnd = NextFullscreenWindow()) {
     NativeWindow& record = User().windows[hwnd];
     record.fullscreen = false;
+    record.virtualMode = false;
     Windows().Place(hwnd, &record.windowedTopLeft, &record.windowedSize);
+    FollowClientSize(hwnd);
     // The procedure may have destroyed the window on hearing of it.
     if (const wincore::Window* window = Windows().Find(hwnd)) {
       const RECT& client = window->clientRect;
@@ -208,12 +294,31 @@ void PostKey(HWND hwnd, const backend::Event& event) {
   Windows().Post(hwnd, message, static_cast<WPARAM>(event.virtualKey), KeyLParam(event));
 }
 
+void PostMouse(HWND hwnd, const backend::Event& event) {
+  static const UINT kDown[3] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+  static const UINT kUp[3] = {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP};
+  UINT message = WM_MOUSEMOVE;
+  if (event.kind == backend::Event::kButtonDown) message = kDown[event.button];
+  if (event.kind == backend::Event::kButtonUp) message = kUp[event.button];
+  Windows().Post(hwnd, message, static_cast<WPARAM>(event.keys), MAKELPARAM(event.x, event.y));
+}
+
+// A window holding a virtual mode keeps its client area whatever its native
+// window does: the picture is scaled onto it.
+bool KeepsItsPlace(HWND hwnd) {
+  auto it = User().windows.find(hwnd);
+  return it != User().windows.end() && it->second.virtualMode;
+}
+
 void Deliver(const backend::Event& event) {
   HWND hwnd = static_cast<HWND>(event.owner);
   const bool key = event.kind == backend::Event::kKeyDown || event.kind == backend::Event::kKeyUp;
   if (!hwnd && key) hwnd = User().focus;
   const wincore::Window* window = Windows().Find(hwnd);
   if (!window) return;
+  const bool placement =
+      event.kind == backend::Event::kMoved || event.kind == backend::Event::kResized;
+  if (placement && KeepsItsPlace(hwnd)) return;
   switch (event.kind) {
     case backend::Event::kKeyDown:
     case backend::Event::kKeyUp:
@@ -232,8 +337,14 @@ void Deliver(const backend::Event& event) {
     case backend::Event::kResized: {
       const POINT size{event.x, event.y};
       Windows().Place(hwnd, nullptr, &size);
+      FollowClientSize(hwnd);
       break;
     }
+    case backend::Event::kMouseMove:
+    case backend::Event::kButtonDown:
+    case backend::Event::kButtonUp:
+      PostMouse(hwnd, event);
+      break;
   }
 }
 
@@ -275,10 +386,9 @@ int PixelFormatOf(HWND hwnd) {
   return it == User().windows.end() ? 0 : it->second.pixelFormat;
 }
 
-bool SetSurfaceFormat(HWND hwnd, int format, const backend::PixelRequest& pixels,
-                      const char* call) {
+bool SetSurfaceFormat(HWND hwnd, int format, const backend::PixelFormat& pixels, const char* call) {
   NativeWindow* record = Record(hwnd);
-  if (!record || !MakeSurface(hwnd, *record, pixels, call)) return false;
+  if (!record || !MakeSurface(hwnd, *record, &pixels, call)) return false;
   record->pixelFormat = format;
   return true;
 }
@@ -382,7 +492,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   // wincore showed a WS_VISIBLE window already; it needs its surface too.
   if ((style & WS_VISIBLE) && Alive(made)) {
     NativeWindow* record = Record(made);
-    if (!record->surface && MakeSurface(made, *record, {}, "CreateWindowExA"))
+    if (!record->surface && MakeSurface(made, *record, nullptr, "CreateWindowExA"))
       backend::ShowSurface(record->surface, true);
   }
   return std::exchange(made, nullptr);
@@ -447,10 +557,9 @@ int WINAPI ReleaseDC(HWND hwnd, HDC hdc) try {
 int WINAPI GetSystemMetrics(int index) try {
   const native::EntryPoint entry(__func__);
   if (index != SM_CXSCREEN && index != SM_CYSCREEN) return 0;
-  int width = 0;
-  int height = 0;
-  if (!backend::Open("GetSystemMetrics") || !backend::DisplaySize(&width, &height)) return 0;
-  return index == SM_CXSCREEN ? width : height;
+  if (!backend::Open("GetSystemMetrics")) return 0;
+  const backend::DisplayMode mode = CurrentMode();
+  return index == SM_CXSCREEN ? mode.width : mode.height;
 } catch (...) {
   return native::Failed(__func__, 0);
 }
@@ -468,12 +577,12 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND /*insertAfter*/, int x, int y, int cx, 
   // The procedure may have destroyed the window while hearing of it.
   window = Windows().Find(hwnd);
   backend::Surface* surface = native::SurfaceOf(hwnd);
-  if (window && surface) {
+  // A window showing a virtual mode stays where the mode put it.
+  if (window && surface && !KeepsItsPlace(hwnd)) {
     const RECT& client = window->clientRect;
     if (!(flags & SWP_NOMOVE)) backend::MoveSurface(surface, client.left, client.top);
-    if (!(flags & SWP_NOSIZE))
-      backend::ResizeSurface(surface, client.right - client.left, client.bottom - client.top);
   }
+  if (!(flags & SWP_NOSIZE)) FollowClientSize(hwnd);
   if ((flags & SWP_SHOWWINDOW) && window) ShowWindow(hwnd, SW_SHOW);
   return window != nullptr;
 } catch (...) {
@@ -486,7 +595,7 @@ BOOL WINAPI ShowWindow(HWND hwnd, int command) try {
   if (!record) return FALSE;
   const bool visible = command != SW_HIDE;
   // A window shown before it has a pixel format gets a default visual.
-  if (visible && !record->surface) MakeSurface(hwnd, *record, {}, "ShowWindow");
+  if (visible && !record->surface) MakeSurface(hwnd, *record, nullptr, "ShowWindow");
   const bool wasVisible = Windows().Show(hwnd, visible);
   if (backend::Surface* surface = native::SurfaceOf(hwnd)) backend::ShowSurface(surface, visible);
   return wasVisible ? TRUE : FALSE;
@@ -520,15 +629,45 @@ HWND WINAPI SetFocus(HWND hwnd) try {
   return native::Failed(__func__, HWND{});
 }
 
+BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) try {
+  const native::EntryPoint entry(__func__);
+  const wincore::Window* window = Windows().Find(hwnd);
+  if (!window || !rect) return FALSE;
+  const POINT size = ClientSize(*window);
+  *rect = RECT{0, 0, size.x, size.y};
+  return TRUE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
+}
+
 LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD /*flags*/) try {
   const native::EntryPoint entry(__func__);
   if (!mode) {
     LeaveFullscreen();
     return DISP_CHANGE_SUCCESSFUL;
   }
-  return EnterFullscreen(*mode);
+  return native::LayerOptions().switchMode ? EnterFullscreen(*mode) : EnterVirtualMode(*mode);
 } catch (...) {
   return native::Failed(__func__, LONG{DISP_CHANGE_FAILED});
+}
+
+BOOL WINAPI EnumDisplaySettingsA(LPCSTR /*deviceName*/, DWORD modeNumber, DEVMODEA* mode) try {
+  const native::EntryPoint entry(__func__);
+  if (!mode || !backend::Open("EnumDisplaySettingsA")) return FALSE;
+  backend::DisplayMode found;
+  if (modeNumber == ENUM_CURRENT_SETTINGS || modeNumber == ENUM_REGISTRY_SETTINGS) {
+    found = modeNumber == ENUM_CURRENT_SETTINGS ? CurrentMode() : Desktop();
+  } else if (native::LayerOptions().switchMode) {
+    if (!backend::RealMode(static_cast<int>(modeNumber), &found)) return FALSE;
+  } else {
+    const std::vector<backend::DisplayMode> modes = native::VirtualModes(Desktop());
+    if (modeNumber >= modes.size()) return FALSE;
+    found = modes[modeNumber];
+  }
+  native::Describe(found, mode);
+  return TRUE;
+} catch (...) {
+  return native::Failed(__func__, FALSE);
 }
 
 int WINAPI ShowCursor(BOOL show) try {

@@ -1,34 +1,15 @@
-// The window system under the native layer, on SDL2.
-#include "platform/native/window_system/sdl_backend.h"
-
-#include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <unistd.h>
-
+// The window system under the native layer, on SDL2: the display, native
+// windows and their events. (GL contexts and presentation: sdl_gl.cpp.)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
-#include <string>
 
-#include "platform/native/entry_guard.h"
 #include "platform/native/native_report.h"
 #include "platform/native/window_system/gl_warm_up.h"
+#include "platform/native/window_system/options.h"
+#include "platform/native/window_system/sdl_internal.h"
 
 namespace backend {
-
-struct Surface {
-  SDL_Window* window = nullptr;
-  PixelRequest pixels;  // as the visual was chosen; contexts must ask the same
-  void* owner = nullptr;
-};
-
-struct GlContext {
-  SDL_GLContext context = nullptr;
-};
-
 namespace {
 
 const char kSurfaceKey[] = "plumo.surface";
@@ -36,16 +17,14 @@ const char kSurfaceKey[] = "plumo.surface";
 struct State {
   bool open = false;
   bool exitHookInstalled = false;
-  bool glLibraryHeld = false;  // our own reference on SDL's GL library
+  bool glLibraryHeld = false;    // our own reference on SDL's GL library
+  unsigned mouseKeys = 0;        // MK_* bits of the buttons held
+  bool swallowReturnUp = false;  // the Return of an Alt+Enter the layer took
 };
 
 State& Backend() {
   static State state;
   return state;
-}
-
-void Report(const char* call, const char* reason) {
-  native::Report(call, "%s: %s", reason, SDL_GetError());
 }
 
 // A switched display mode is not put back by X when the process ends, so the
@@ -58,193 +37,58 @@ void CloseAtExit() {
   SDL_Quit();
 }
 
-// Xlib's own handler for a lost server calls exit(), whose handlers would then
-// wait forever on the dead connection. With the display gone there is no mode
-// left to restore: say so and end at once.
-int DisplayLost(Display*) {
-  native::Report(native::CallInProgress(), "the connection to the display was lost");
-  _exit(1);
-}
-
-// Channel sizes are minima for GLX, so a 16-bit request still finds a 24-bit
-// visual; zero asks for any RGB visual at all.
-void ApplyPixels(const PixelRequest& pixels) {
-  int channel = 0;
-  if (pixels.colorBits >= 24) {
-    channel = 8;
-  } else if (pixels.colorBits >= 15) {
-    channel = 5;
-  } else if (pixels.colorBits > 0) {
-    channel = 1;
-  }
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel);
-  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, pixels.depthBits);
-  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, pixels.stencilBits);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, pixels.doubleBuffer ? 1 : 0);
-}
-
-// On X11, names the visual ChoosePixelFormat would take for SDL's next
-// window: GLX left to itself prefers the largest depth buffer, Windows the
-// closest. False when SDL is left to choose.
-bool NameVisual(const PixelRequest& pixels) {
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driver || std::strcmp(driver, "x11") != 0) return false;
-  native::VisualRequest request;
-  request.colorBits = pixels.colorBits;
-  request.depthBits = pixels.depthBits;
-  request.stencilBits = pixels.stencilBits;
-  request.doubleBuffer = pixels.doubleBuffer;
-  const unsigned long id = native::ChooseVisual(native::GlxVisuals(), request);
-  if (id == 0) return false;
-  return SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(id).c_str()) == SDL_TRUE;
-}
-
-SDL_Window* CreateWindowFor(const SurfaceParams& params, const PixelRequest& pixels) {
+SDL_Window* CreateWindowFor(const SurfaceParams& params, const Surface& surface) {
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
   if (params.borderless) flags |= SDL_WINDOW_BORDERLESS;
   if (params.resizable) flags |= SDL_WINDOW_RESIZABLE;
-  ApplyPixels(pixels);
-  const bool named = NameVisual(pixels);
-  SDL_Window* window =
-      SDL_CreateWindow(params.title, params.x, params.y, params.width > 0 ? params.width : 1,
-                       params.height > 0 ? params.height : 1, flags);
-  if (named) SDL_ResetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID);
-  return window;
+  ApplyPixels(surface);
+  return SDL_CreateWindow(params.title, params.x, params.y, params.width > 0 ? params.width : 1,
+                          params.height > 0 ? params.height : 1, flags);
 }
 
-int FunctionKey(SDL_Keycode key) {
-  if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
-  if (key >= SDLK_F13 && key <= SDLK_F24) return 0x7C + (key - SDLK_F13);
-  return 0;
-}
-
-int KeypadKey(SDL_Keycode key) {
-  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 0x61 + (key - SDLK_KP_1);
-  switch (key) {
-    case SDLK_KP_0:
-      return 0x60;  // VK_NUMPAD0
-    case SDLK_KP_MULTIPLY:
-      return 0x6A;  // VK_MULTIPLY
-    case SDLK_KP_PLUS:
-      return 0x6B;  // VK_ADD
-    case SDLK_KP_MINUS:
-      return 0x6D;  // VK_SUBTRACT
-    case SDLK_KP_PERIOD:
-      return 0x6E;  // VK_DECIMAL
-    case SDLK_KP_DIVIDE:
-      return 0x6F;  // VK_DIVIDE
-    case SDLK_KP_ENTER:
-      return 0x0D;  // VK_RETURN, as Windows reports it
-    default:
-      return 0;
-  }
-}
-
-// Punctuation has the US layout's VK_OEM_* codes.
-int PunctuationKey(SDL_Keycode key) {
-  switch (key) {
-    case SDLK_SEMICOLON:
-      return 0xBA;
-    case SDLK_EQUALS:
-      return 0xBB;
-    case SDLK_COMMA:
-      return 0xBC;
-    case SDLK_MINUS:
-      return 0xBD;
-    case SDLK_PERIOD:
-      return 0xBE;
-    case SDLK_SLASH:
-      return 0xBF;
-    case SDLK_BACKQUOTE:
-      return 0xC0;
-    case SDLK_LEFTBRACKET:
-      return 0xDB;
-    case SDLK_BACKSLASH:
-      return 0xDC;
-    case SDLK_RIGHTBRACKET:
-      return 0xDD;
-    case SDLK_QUOTE:
-      return 0xDE;
-    default:
-      return 0;
-  }
-}
-
-int EditingKey(SDL_Keycode key) {
-  switch (key) {
-    case SDLK_BACKSPACE:
-      return 0x08;
-    case SDLK_TAB:
-      return 0x09;
-    case SDLK_RETURN:
-      return 0x0D;
-    case SDLK_PAUSE:
-      return 0x13;
-    case SDLK_CAPSLOCK:
-      return 0x14;
-    case SDLK_ESCAPE:
-      return 0x1B;
-    case SDLK_SPACE:
-      return 0x20;
-    case SDLK_PAGEUP:
-      return 0x21;
-    case SDLK_PAGEDOWN:
-      return 0x22;
-    case SDLK_END:
-      return 0x23;
-    case SDLK_HOME:
-      return 0x24;
-    case SDLK_LEFT:
-      return 0x25;
-    case SDLK_UP:
-      return 0x26;
-    case SDLK_RIGHT:
-      return 0x27;
-    case SDLK_DOWN:
-      return 0x28;
-    case SDLK_PRINTSCREEN:
-      return 0x2C;
-    case SDLK_INSERT:
-      return 0x2D;
-    case SDLK_DELETE:
-      return 0x2E;
-    // Windows reports the generic modifier codes in WM_KEYDOWN.
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-      return 0x10;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-      return 0x11;
-    case SDLK_LALT:
-    case SDLK_RALT:
-      return 0x12;
-    default:
-      return 0;
-  }
-}
-
-// The Win32 virtual-key code for an SDL key, 0 for keys the demo's Windows
-// counterpart has no code for.
-int VirtualKey(SDL_Keycode key) {
-  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
-  if (key >= SDLK_0 && key <= SDLK_9) return key;
-  if (int vk = EditingKey(key)) return vk;
-  if (int vk = FunctionKey(key)) return vk;
-  if (int vk = KeypadKey(key)) return vk;
-  return PunctuationKey(key);
+Surface* SurfaceOf(Uint32 windowId) {
+  SDL_Window* window = SDL_GetWindowFromID(windowId);
+  if (!window) return nullptr;  // destroyed since the event was queued
+  return static_cast<Surface*>(SDL_GetWindowData(window, kSurfaceKey));
 }
 
 void* OwnerOf(Uint32 windowId) {
-  SDL_Window* window = SDL_GetWindowFromID(windowId);
-  if (!window) return nullptr;  // destroyed since the event was queued
-  auto* surface = static_cast<Surface*>(SDL_GetWindowData(window, kSurfaceKey));
+  Surface* surface = SurfaceOf(windowId);
   return surface ? surface->owner : nullptr;
 }
 
+void ToggleView(Surface* surface) {
+  if (surface->view == Surface::View::kCovering) {
+    ShowInWindow(surface, surface->windowedWidth, surface->windowedHeight);
+  } else if (surface->view == Surface::View::kWindowed) {
+    CoverDisplay(surface);
+  }
+}
+
+// Alt+Enter and F12 belong to the layer: true when the key was one of them.
+bool TakeLayerKey(const SDL_KeyboardEvent& key) {
+  State& state = Backend();
+  const SDL_Keycode sym = key.keysym.sym;
+  if (sym == SDLK_F12) {
+    if (key.type == SDL_KEYDOWN && !key.repeat) {
+      if (Surface* surface = SurfaceOf(key.windowID)) SavePictureOf(surface);
+    }
+    return true;
+  }
+  if (sym != SDLK_RETURN) return false;
+  if (key.type == SDL_KEYUP && state.swallowReturnUp) {
+    state.swallowReturnUp = false;
+    return true;
+  }
+  if (key.type != SDL_KEYDOWN || !(key.keysym.mod & KMOD_ALT)) return false;
+  state.swallowReturnUp = true;
+  Surface* surface = SurfaceOf(key.windowID);
+  if (surface && !key.repeat) ToggleView(surface);
+  return true;
+}
+
 bool TranslateKey(const SDL_KeyboardEvent& key, Event* out) {
+  if (TakeLayerKey(key)) return false;
   out->virtualKey = VirtualKey(key.keysym.sym);
   if (out->virtualKey == 0) return false;
   out->kind = key.type == SDL_KEYDOWN ? Event::kKeyDown : Event::kKeyUp;
@@ -276,6 +120,48 @@ bool TranslateWindowEvent(const SDL_WindowEvent& window, Event* out) {
   return out->owner != nullptr;
 }
 
+// Win32's MK_* bits.
+const unsigned kButtonKeys[3] = {0x0001, 0x0002, 0x0010};  // MK_LBUTTON, MK_RBUTTON, MK_MBUTTON
+const unsigned kShiftKey = 0x0004;
+const unsigned kControlKey = 0x0008;
+
+// A pointer event at (x, y) in window coordinates, as the client point of
+// the demo's picture under it.
+bool TranslatePointer(Uint32 windowId, int x, int y, Event* out) {
+  Surface* surface = SurfaceOf(windowId);
+  if (!surface || !surface->owner) return false;
+  int windowWidth = 0;
+  int windowHeight = 0;
+  SDL_GetWindowSize(surface->window, &windowWidth, &windowHeight);
+  int drawableWidth = 0;
+  int drawableHeight = 0;
+  const native::Rect picture = PresentedRect(surface, &drawableWidth, &drawableHeight);
+  const native::ClientPoint point =
+      native::PicturePoint(x, y, windowWidth, windowHeight, drawableWidth, drawableHeight, picture,
+                           surface->pictureWidth, surface->pictureHeight);
+  out->owner = surface->owner;
+  out->x = point.x;
+  out->y = point.y;
+  const SDL_Keymod mod = SDL_GetModState();
+  out->keys = Backend().mouseKeys | ((mod & KMOD_SHIFT) ? kShiftKey : 0) |
+              ((mod & KMOD_CTRL) ? kControlKey : 0);
+  return true;
+}
+
+bool TranslateButton(const SDL_MouseButtonEvent& button, Event* out) {
+  int index = -1;
+  if (button.button == SDL_BUTTON_LEFT) index = 0;
+  if (button.button == SDL_BUTTON_RIGHT) index = 1;
+  if (button.button == SDL_BUTTON_MIDDLE) index = 2;
+  if (index < 0) return false;
+  const bool down = button.type == SDL_MOUSEBUTTONDOWN;
+  unsigned& keys = Backend().mouseKeys;
+  keys = down ? keys | kButtonKeys[index] : keys & ~kButtonKeys[index];
+  out->kind = down ? Event::kButtonDown : Event::kButtonUp;
+  out->button = index;
+  return TranslatePointer(button.windowID, button.x, button.y, out);
+}
+
 bool Translate(const SDL_Event& event, Event* out) {
   switch (event.type) {
     case SDL_KEYDOWN:
@@ -283,6 +169,12 @@ bool Translate(const SDL_Event& event, Event* out) {
       return TranslateKey(event.key, out);
     case SDL_WINDOWEVENT:
       return TranslateWindowEvent(event.window, out);
+    case SDL_MOUSEMOTION:
+      out->kind = Event::kMouseMove;
+      return TranslatePointer(event.motion.windowID, event.motion.x, event.motion.y, out);
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      return TranslateButton(event.button, out);
     default:
       return false;
   }
@@ -334,7 +226,23 @@ bool ChooseDrivers() {
   return true;
 }
 
+// Desktop fullscreen, the state a window manager keeps for it.
+bool SetDesktopFullscreen(SDL_Window* window, bool fullscreen) {
+  if (RequestX11Fullscreen(window, fullscreen)) return true;
+  return SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+}
+
+SDL_Rect DisplayBounds() {
+  SDL_Rect bounds{0, 0, 0, 0};
+  SDL_GetDisplayBounds(ChosenDisplay(), &bounds);
+  return bounds;
+}
+
 }  // namespace
+
+void ReportSdl(const char* call, const char* reason) {
+  native::Report(call, "%s: %s", reason, SDL_GetError());
+}
 
 void PrepareEnvironment() {
   setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", /*overwrite=*/0);
@@ -351,10 +259,10 @@ bool Open(const char* call) {
     char reason[128] = "cannot open the display";
     if (IsSet("DISPLAY"))
       std::snprintf(reason, sizeof reason, "cannot open the display %s", std::getenv("DISPLAY"));
-    Report(call, reason);
+    ReportSdl(call, reason);
     return false;
   }
-  if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) XSetIOErrorHandler(DisplayLost);
+  WatchForLostX11Display();
   if (!state.exitHookInstalled) {
     std::atexit(CloseAtExit);
     state.exitHookInstalled = true;
@@ -376,35 +284,41 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
   // reference, released at exit. Loading the library also sets GLX up on
   // SDL's connection, which then runs beside the warm-up's.
   if (!Backend().glLibraryHeld) Backend().glLibraryHeld = SDL_GL_LoadLibrary(nullptr) == 0;
-  PixelRequest pixels = params.pixels;
-  SDL_Window* window = CreateWindowFor(params, pixels);
-  if (!window && pixels.colorBits > 0) {
-    pixels.colorBits = 0;  // colour depth is a preference: take the visual there is
-    window = CreateWindowFor(params, pixels);
+  auto* surface = new Surface;
+  surface->owner = params.owner;
+  surface->borderless = params.borderless;
+  surface->resizable = params.resizable;
+  surface->hasFormat = params.hasFormat;
+  surface->format = params.format;
+  surface->pictureWidth = params.width;
+  surface->pictureHeight = params.height;
+  native::WaitForGlWarmUp();
+  // The picture has the format's colour whatever the window's: a visual of
+  // at least that colour is preferred, any will do.
+  surface->visualChannelBits = surface->hasFormat ? surface->format.redBits : 0;
+  surface->window = CreateWindowFor(params, *surface);
+  if (!surface->window && surface->visualChannelBits > 0) {
+    surface->visualChannelBits = 0;
+    surface->window = CreateWindowFor(params, *surface);
   }
   // GLX is set up on SDL's own connection by now, window or not: the driver
   // no longer needs the warm-up's.
   native::EndGlWarmUp();
-  if (!window) {
+  if (!surface->window) {
     char reason[160];
-    std::snprintf(reason, sizeof reason, "no GL visual with %d depth and %d stencil bits%s",
-                  params.pixels.depthBits, params.pixels.stencilBits,
-                  params.pixels.doubleBuffer ? ", double-buffered" : "");
-    Report(call, reason);
+    std::snprintf(reason, sizeof reason, "no GL visual with %d depth and %d stencil bits",
+                  params.format.depthBits, params.format.stencilBits);
+    ReportSdl(call, reason);
+    delete surface;
     return nullptr;
   }
-  auto* surface = new (std::nothrow) Surface{window, pixels, params.owner};
-  if (!surface) {
-    SDL_DestroyWindow(window);
-    native::Report(call, "out of memory");
-    return nullptr;
-  }
-  SDL_SetWindowData(window, kSurfaceKey, surface);
+  SDL_SetWindowData(surface->window, kSurfaceKey, surface);
   return surface;
 }
 
 void DestroySurface(Surface* surface) {
   if (!surface) return;
+  ForgetPresenting(surface);
   // SDL releases a context current on the window and restores the desktop
   // mode if the window was fullscreen.
   if (Backend().open) SDL_DestroyWindow(surface->window);
@@ -439,101 +353,91 @@ void SurfaceSize(Surface* surface, int* width, int* height) {
   SDL_GetWindowSize(surface->window, width, height);
 }
 
-GlContext* CreateContext(Surface* surface, const char* call) {
-  // GLX picks the context's config from the attributes, so they must match
-  // the visual the window was created with.
-  ApplyPixels(surface->pixels);
-  SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
-  SDL_GLContext previous = SDL_GL_GetCurrentContext();
-  SDL_GLContext context = SDL_GL_CreateContext(surface->window);
-  if (!context) {
-    Report(call, "cannot create a GL context");
-    return nullptr;
+void SetPictureSize(Surface* surface, int width, int height) {
+  if (surface->pictureWidth == width && surface->pictureHeight == height) return;
+  surface->pictureWidth = width;
+  surface->pictureHeight = height;
+  // A picture scaled onto the screen keeps its window as it is; so does a
+  // window in a real fullscreen mode.
+  const bool fullscreen = (SDL_GetWindowFlags(surface->window) & SDL_WINDOW_FULLSCREEN) != 0;
+  if (surface->view == Surface::View::kPlain && !fullscreen) ResizeSurface(surface, width, height);
+  FollowPictureSize(surface);
+}
+
+int ChosenDisplay() {
+  static int warned = -1;
+  const int wanted = native::LayerOptions().display;
+  if (wanted == 0 || wanted < SDL_GetNumVideoDisplays()) return wanted;
+  if (warned != wanted) {
+    char reason[96];
+    std::snprintf(reason, sizeof reason, "there is no display %d; using the primary", wanted);
+    native::Report("ChangeDisplaySettingsA", "%s", reason);
+    warned = wanted;
   }
-  // SDL makes the new context current; wglCreateContext does not.
-  SDL_GL_MakeCurrent(previousWindow, previous);
-  auto* made = new (std::nothrow) GlContext{context};
-  if (!made) {
-    SDL_GL_DeleteContext(context);
-    native::Report(call, "out of memory");
-  }
-  return made;
-}
-
-bool MakeCurrent(Surface* surface, GlContext* context) {
-  if (!context) return SDL_GL_MakeCurrent(nullptr, nullptr) == 0;
-  if (!surface) return false;
-  return SDL_GL_MakeCurrent(surface->window, context->context) == 0;
-}
-
-void DeleteContext(GlContext* context) {
-  if (!context) return;
-  if (Backend().open) SDL_GL_DeleteContext(context->context);
-  delete context;
-}
-
-bool IsCurrent(const GlContext* context) {
-  return context && Backend().open && SDL_GL_GetCurrentContext() == context->context;
-}
-
-bool Present(Surface* surface) {
-  // SDL presents only the window whose context is current.
-  if (SDL_GL_GetCurrentWindow() != surface->window) return false;
-  SDL_GL_SwapWindow(surface->window);
-  return true;
-}
-
-bool DisplaySize(int* width, int* height) {
-  SDL_DisplayMode mode;
-  if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return false;
-  *width = mode.w;
-  *height = mode.h;
-  return true;
+  return 0;
 }
 
 namespace {
 
-// Whether a window manager is there to act on a fullscreen request (X11's
-// EWMH check); on other window systems one is taken to be.
-bool WindowManagerRunning(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
-  ::Display* x = info.info.x11.display;
-  const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long after = 0;
-  unsigned char* data = nullptr;
-  const bool found = XGetWindowProperty(x, DefaultRootWindow(x), check, 0, 1, False, XA_WINDOW,
-                                        &type, &format, &count, &after, &data) == Success &&
-                     count == 1;
-  if (data) XFree(data);
-  return found;
+DisplayMode ModeOf(const SDL_DisplayMode& mode) {
+  return DisplayMode{mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format)),
+                     mode.refresh_rate};
 }
 
 }  // namespace
 
+bool CurrentRealMode(DisplayMode* mode) {
+  SDL_DisplayMode current;
+  if (SDL_GetCurrentDisplayMode(ChosenDisplay(), &current) != 0) return false;
+  *mode = ModeOf(current);
+  return true;
+}
+
+bool RealMode(int index, DisplayMode* mode) {
+  SDL_DisplayMode real;
+  if (SDL_GetDisplayMode(ChosenDisplay(), index, &real) != 0) return false;
+  *mode = ModeOf(real);
+  return true;
+}
+
+bool CoverDisplay(Surface* surface) {
+  SDL_Window* window = surface->window;
+  if (surface->view == Surface::View::kWindowed)
+    SDL_GetWindowSize(window, &surface->windowedWidth, &surface->windowedHeight);
+  surface->view = Surface::View::kCovering;
+  // Without a window manager nobody acts on the fullscreen state, so the
+  // window first covers the monitor itself.
+  const SDL_Rect bounds = DisplayBounds();
+  SDL_SetWindowPosition(window, bounds.x, bounds.y);
+  SDL_SetWindowSize(window, bounds.w, bounds.h);
+  return SetDesktopFullscreen(window, true);
+}
+
+void ShowInWindow(Surface* surface, int width, int height) {
+  SDL_Window* window = surface->window;
+  surface->view = Surface::View::kWindowed;
+  surface->windowedWidth = width;
+  surface->windowedHeight = height;
+  SetDesktopFullscreen(window, false);
+  SDL_SetWindowBordered(window, SDL_TRUE);
+  SDL_SetWindowResizable(window, SDL_TRUE);
+  SDL_SetWindowSize(window, width, height);
+  const int centred = SDL_WINDOWPOS_CENTERED_DISPLAY(ChosenDisplay());
+  SDL_SetWindowPosition(window, centred, centred);
+}
+
 Fullscreen EnterFullscreen(Surface* surface, int width, int height, int bitsPerPixel,
                            int refreshRate) {
   SDL_Window* window = surface->window;
-  const int display = SDL_GetWindowDisplayIndex(window);
+  const int display = ChosenDisplay();
   SDL_Rect bounds;
-  if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0) return Fullscreen::kFailed;
+  if (SDL_GetDisplayBounds(display, &bounds) != 0) return Fullscreen::kFailed;
   SDL_DisplayMode mode;
   const bool haveMode = FindMode(display, width, height, bitsPerPixel, refreshRate, &mode);
   // Without a window manager nobody acts on the fullscreen state, so the
   // window is first made to cover the display itself.
   SDL_SetWindowPosition(window, bounds.x, bounds.y);
   SDL_SetWindowSize(window, haveMode ? mode.w : bounds.w, haveMode ? mode.h : bounds.h);
-  // Already in that mode with no window manager: covering the display is all
-  // there is to do, and SDL's request would only wait 100 ms for a manager.
-  SDL_DisplayMode current;
-  if (haveMode && SDL_GetCurrentDisplayMode(display, &current) == 0 && current.w == mode.w &&
-      current.h == mode.h && !WindowManagerRunning(window)) {
-    return Fullscreen::kMode;
-  }
   if (haveMode && SDL_SetWindowDisplayMode(window, &mode) == 0 &&
       SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) {
     return Fullscreen::kMode;
@@ -546,8 +450,13 @@ Fullscreen EnterFullscreen(Surface* surface, int width, int height, int bitsPerP
 }
 
 void LeaveFullscreen(Surface* surface, int x, int y, int width, int height) {
-  SDL_SetWindowFullscreen(surface->window, 0);
-  SDL_SetWindowPosition(surface->window, x, y);
+  SDL_Window* window = surface->window;
+  if (surface->view == Surface::View::kCovering) SetDesktopFullscreen(window, false);
+  surface->view = Surface::View::kPlain;
+  SDL_SetWindowFullscreen(window, 0);
+  SDL_SetWindowBordered(window, surface->borderless ? SDL_FALSE : SDL_TRUE);
+  SDL_SetWindowResizable(window, surface->resizable ? SDL_TRUE : SDL_FALSE);
+  SDL_SetWindowPosition(window, x, y);
   ResizeSurface(surface, width, height);
 }
 

@@ -1,0 +1,81 @@
+#include "platform/native/window_system/picture_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/native/native_report.h"
+#include "platform/native/window_system/png_writer.h"
+#include "platform/native/window_system/sdl_internal.h"
+
+namespace native {
+
+std::string PictureFolder() {
+  const char* pictures = std::getenv("XDG_PICTURES_DIR");
+  struct stat info {};
+  if (pictures && *pictures && stat(pictures, &info) == 0 && S_ISDIR(info.st_mode)) return pictures;
+  return ".";
+}
+
+std::string PictureFileName(const std::tm& localTime) {
+  char name[64];
+  std::strftime(name, sizeof name, "plumo-%Y%m%d-%H%M%S.png", &localTime);
+  return name;
+}
+
+bool SavePicture(const backend::Picture& picture, const std::string& folder, std::time_t now,
+                 std::string* path, std::string* error) {
+  std::tm local{};
+  localtime_r(&now, &local);
+  const std::string name = PictureFileName(local);
+  const std::string stem = folder + "/" + name.substr(0, name.size() - 4);
+  int fd = -1;
+  for (int copy = 1; fd < 0 && copy < 100; ++copy) {
+    *path = stem + (copy == 1 ? "" : "-" + std::to_string(copy)) + ".png";
+    fd = open(path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  std::FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+  if (!file) {
+    *error = std::string("cannot create ") + *path + ": " + std::strerror(errno);
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  const png::SignificantBits bits{picture.redBits, picture.greenBits, picture.blueBits};
+  const bool written = png::WriteRgb(file, picture.width, picture.height, picture.rgb.data(), bits,
+                                     {{"Software", "plumo"}}, error);
+  if (std::fclose(file) != 0 && written)
+    *error = std::string("cannot write: ") + std::strerror(errno);
+  if (!written || !error->empty()) {
+    std::remove(path->c_str());
+    *error = *path + ": " + *error;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace native
+
+namespace backend {
+
+void SavePictureOf(Surface* surface) {
+  Picture picture;
+  if (!ReadPicture(surface, /*shown=*/true, &picture)) {
+    native::Report("F12", "there is no picture to save yet");
+    return;
+  }
+  std::string path;
+  std::string error;
+  if (native::SavePicture(picture, native::PictureFolder(), std::time(nullptr), &path, &error)) {
+    native::Report("F12", ("saved the picture as " + path).c_str());
+  } else {
+    native::Report("F12", ("cannot save the picture: " + error).c_str());
+  }
+}
+
+}  // namespace backend

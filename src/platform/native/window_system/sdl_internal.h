@@ -1,0 +1,63 @@
+// What the SDL files of the window system share: the records behind the
+// handles of sdl_backend.h, and the helpers each side needs of the other.
+#pragma once
+
+#include <SDL.h>
+
+#include <string>
+
+#include "platform/native/window_system/sdl_backend.h"
+
+namespace backend {
+
+struct Surface {
+  SDL_Window* window = nullptr;
+  void* owner = nullptr;
+  bool borderless = false;  // as made, for leaving fullscreen
+  bool resizable = false;
+  bool hasFormat = false;
+  PixelFormat format;
+  int visualChannelBits = 0;  // asked of the window's visual, and so of its contexts
+  int pictureWidth = 0;       // the client size, which the framebuffer has
+  int pictureHeight = 0;
+  GlContext* presenting = nullptr;  // the context whose framebuffer holds the picture
+  // How a virtual display mode is shown: covering the monitor or in a
+  // window of its own (whose size is kept for Alt+Enter).
+  enum class View { kPlain, kCovering, kWindowed };
+  View view = View::kPlain;
+  int windowedWidth = 0;
+  int windowedHeight = 0;
+  bool swapIntervalSet = false;
+};
+
+struct GlContext {
+  SDL_GLContext context = nullptr;
+  Framebuffer framebuffer;
+  Surface* surface = nullptr;  // whose picture the framebuffer holds
+  bool direct = false;         // draws into the window itself
+};
+
+// One stderr line: the Win32 call, the reason and SDL's own.
+void ReportSdl(const char* call, const char* reason);
+
+// sdl_gl.cpp: the GL attributes that pick a surface's visual, and what a
+// surface's GL state needs to hear of.
+void ApplyPixels(const Surface& surface);
+void ForgetPresenting(Surface* surface);
+void FollowPictureSize(Surface* surface);
+// The picture's rectangle in the surface's drawable, and the drawable's size.
+native::Rect PresentedRect(Surface* surface, int* drawableWidth, int* drawableHeight);
+
+// sdl_keys.cpp: the Win32 virtual-key code for an SDL key, 0 for keys the
+// demo's Windows counterpart has no code for.
+int VirtualKey(SDL_Keycode key);
+
+// x11_only.cpp: what the layer does on SDL's X11 driver itself. The
+// request returns false where it is SDL's to make (not X11, not mapped).
+void WatchForLostX11Display();
+bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen);
+
+// picture_file.cpp: saves the picture of the surface's context as a PNG.
+void SavePictureOf(Surface* surface);
+
+}  // namespace backend

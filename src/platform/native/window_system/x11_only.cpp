@@ -1,0 +1,137 @@
+// What the layer does with X11 itself, on SDL's X11 driver only; nothing of
+// it runs under Wayland.
+//
+// The GL warm-up: mapping and relocating the GL driver (Mesa's DRI driver and
+// the LLVM library behind it) is the slowest part of the first GL window.
+// SDL loads it only when its first GL window asks, on the main thread; a
+// thread of the layer's own has GLX load it through a display connection of
+// its own while the main thread is still in SDL's video set-up, and closes
+// that connection once SDL's holds the driver. It needs XInitThreads.
+//
+// A lost server: Xlib then calls its I/O error handler, which by default
+// calls exit(); the exit handlers (SDL's among them) would wait forever on
+// the dead connection. SDL 2 has no hint or event for a lost X server and
+// the handler is Xlib's to set, so the layer sets its own: with the display
+// gone there is no mode left to restore, so it says so and ends at once.
+//
+// The fullscreen state: SDL 2 asks the window manager for it and then waits
+// up to 100 ms for the window to move twice and change size. On a bare X
+// server nobody answers, and where the window already covers the monitor a
+// window manager may not move it, so every switch would cost the full wait.
+// The layer sends the same request and does not wait: it has already made
+// the window cover the monitor, which is all a bare server needs.
+#include <GL/glx.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <thread>
+
+#include "platform/native/window_system/gl_warm_up.h"
+#include "platform/native/window_system/sdl_internal.h"
+
+namespace backend {
+namespace {
+
+int DisplayLost(Display*) {
+  const char message[] = "plumo: the connection to the display was lost\n";
+  if (write(STDERR_FILENO, message, sizeof message - 1) < 0) {
+    // Nothing more can be said.
+  }
+  _exit(1);
+}
+
+}  // namespace
+
+void WatchForLostX11Display() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(DisplayLost);
+}
+
+bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  // An unmapped window is SDL's to set up: it sets the state without waiting.
+  if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) || !SDL_GetWindowWMInfo(window, &info) ||
+      info.subsystem != SDL_SYSWM_X11) {
+    return false;
+  }
+  ::Display* display = info.info.x11.display;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = info.info.x11.window;
+  event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = fullscreen ? 1 : 0;  // _NET_WM_STATE_ADD, _REMOVE
+  event.xclient.data.l[1] =
+      static_cast<long>(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
+  event.xclient.data.l[3] = 1;  // from a normal application
+  XSendEvent(display, DefaultRootWindow(display), False,
+             SubstructureNotifyMask | SubstructureRedirectMask, &event);
+  XFlush(display);
+  return true;
+}
+
+}  // namespace backend
+
+namespace native {
+namespace {
+
+struct WarmUp {
+  std::thread thread;
+  Display* display = nullptr;  // written by the thread, read after joining it
+};
+
+WarmUp& State() {
+  static WarmUp state;
+  return state;
+}
+
+// Only where SDL will use X11: the driver SDL_VIDEODRIVER names, else X11
+// whenever DISPLAY is set (see ChooseDrivers in sdl_backend.cpp).
+bool ForX11() {
+  const char* display = std::getenv("DISPLAY");
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  if (driver && *driver) return std::strncmp(driver, "x11", 3) == 0;
+  return display && *display;
+}
+
+}  // namespace
+
+void StartGlWarmUp() {
+  WarmUp& state = State();
+  if (state.thread.joinable() || !ForX11() || !XInitThreads()) return;
+  try {
+    state.thread = std::thread([&state] {
+      state.display = XOpenDisplay(nullptr);
+      // Asking for the extensions sets GLX up for the screen: libglvnd loads
+      // the screen's vendor library, and that library its driver.
+      if (state.display) glXQueryExtensionsString(state.display, DefaultScreen(state.display));
+    });
+  } catch (const std::exception&) {
+    return;  // no thread to be had: the main thread loads the driver itself
+  }
+  // An early exit must not unload libraries under a thread still loading them.
+  std::atexit(EndGlWarmUp);
+}
+
+void WaitForGlWarmUp() {
+  WarmUp& state = State();
+  // Xlib's handler for a lost server calls exit() on whichever thread saw
+  // the loss, the warm-up's included; that thread cannot wait for itself.
+  if (state.thread.joinable() && state.thread.get_id() != std::this_thread::get_id())
+    state.thread.join();
+}
+
+void EndGlWarmUp() {
+  WarmUp& state = State();
+  if (state.thread.joinable() && state.thread.get_id() == std::this_thread::get_id()) return;
+  WaitForGlWarmUp();
+  if (state.display) XCloseDisplay(state.display);
+  state.display = nullptr;
+}
+
+}  // namespace native

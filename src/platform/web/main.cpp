@@ -1,0 +1,19 @@
+// The program's entry in the web page: what the C runtime's start-up does on
+// Windows before it calls WinMain. The page calls plumo_run once the module
+// is loaded, through Asyncify, so WinMain's loop can return to the browser
+// at every Sleep and resume.
+#include <emscripten/emscripten.h>
+
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "platform/web/win32/web_layer.h"
+
+// `frames` > 0: the fixed-step run of the page's ?frames=N&fps=F.
+extern "C" EMSCRIPTEN_KEEPALIVE int plumo_run(int frames, int fps) {
+  web::UseFixedStep(frames, fps);
+  char commandLine[] = "";
+  const int status = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
+  std::printf("WinMain returned %d\n", status);
+  return status;
+}

@@ -1,0 +1,113 @@
+// The web layer's platform-free parts: key codes, where the picture lands on
+// the canvas, and the baked font data.
+#include <gtest/gtest.h>
+
+#include "platform/web/fonts/baked_font.h"
+#include "platform/web/win32/presentation.h"
+#include "platform/web/win32/virtual_keys.h"
+
+namespace {
+
+TEST(VirtualKeys, BrowserKeyCodesBecomeWin32VirtualKeys) {
+  EXPECT_EQ(web::VirtualKeyFromCode("Escape"), 0x1Bu);  // VK_ESCAPE
+  EXPECT_EQ(web::VirtualKeyFromCode("KeyA"), 'A');
+  EXPECT_EQ(web::VirtualKeyFromCode("KeyZ"), 'Z');
+  EXPECT_EQ(web::VirtualKeyFromCode("Digit7"), '7');
+  EXPECT_EQ(web::VirtualKeyFromCode("Numpad3"), 0x63u);
+  EXPECT_EQ(web::VirtualKeyFromCode("F1"), 0x70u);
+  EXPECT_EQ(web::VirtualKeyFromCode("F10"), 0x79u);
+  EXPECT_EQ(web::VirtualKeyFromCode("F24"), 0x87u);
+  EXPECT_EQ(web::VirtualKeyFromCode("ArrowUp"), 0x26u);
+  EXPECT_EQ(web::VirtualKeyFromCode("ShiftRight"), 0x10u);
+  EXPECT_EQ(web::VirtualKeyFromCode("Slash"), 0xBFu);
+  for (const char* unknown : {"", "F25", "F0", "Key", "KeyAB", "Keya", "Digit", "Fn", "Lang1"})
+    EXPECT_EQ(web::VirtualKeyFromCode(unknown), 0u) << unknown;
+}
+
+TEST(Presentation, FitKeepsTheAspectAndCentresWithBlackBars) {
+  const web::Placement tall = web::Fit(640, 480, 1280, 1024);
+  EXPECT_EQ(tall.x, 0);
+  EXPECT_EQ(tall.y, 32);
+  EXPECT_EQ(tall.width, 1280);
+  EXPECT_EQ(tall.height, 960);
+  const web::Placement wide = web::Fit(640, 480, 1000, 568);
+  EXPECT_EQ(wide.width, 757);  // 757.33, rounded
+  EXPECT_EQ(wide.height, 568);
+  EXPECT_EQ(wide.x, 121);
+  EXPECT_EQ(wide.y, 0);
+  const web::Placement same = web::Fit(640, 480, 640, 480);
+  EXPECT_EQ(same.width, 640);
+  EXPECT_EQ(same.height, 480);
+  EXPECT_EQ(same.x, 0);
+  EXPECT_EQ(web::Fit(640, 480, 0, 480).width, 0);
+  EXPECT_EQ(web::Fit(0, 480, 640, 480).height, 0);
+}
+
+baked::Face SmallFace() {
+  baked::Face face;
+  face.name = "Arial";
+  face.height = -48;
+  face.weight = 700;
+  face.widths['A'] = 35;
+  face.glyphOf['A'] = 1;
+  face.bitmaps.resize(2);
+  face.outlines.resize(2);
+  baked::BitmapGlyph& bitmap = face.bitmaps[1];
+  bitmap.width = 33;  // two words a row
+  bitmap.height = 2;
+  bitmap.originX = -1;
+  bitmap.originY = 5;
+  bitmap.advance = 35;
+  bitmap.bits.assign(16, 0xA5);
+  baked::OutlineGlyph& outline = face.outlines[1];
+  outline.metrics.gmfCellIncX = 0.72f;
+  outline.advance = 0.72f;
+  outline.points = {0, 0, 1, 0, 0.5f, 1};
+  outline.contourEnds = {3};
+  outline.primitives.push_back({GL_TRIANGLE_FAN, {0, 1, 2}});
+  return face;
+}
+
+TEST(BakedFont, WhatIsWrittenReadsBackTheSame) {
+  const std::vector<uint8_t> bytes = baked::Write({SmallFace()});
+  std::vector<baked::Face> faces;
+  ASSERT_TRUE(baked::Read(bytes.data(), bytes.size(), &faces));
+  ASSERT_EQ(faces.size(), 1u);
+  const baked::Face& face = faces[0];
+  EXPECT_EQ(face.name, "Arial");
+  EXPECT_EQ(face.height, -48);
+  EXPECT_EQ(face.weight, 700);
+  EXPECT_EQ(face.widths['A'], 35);
+  const baked::BitmapGlyph& bitmap = face.bitmaps[face.glyphOf['A']];
+  EXPECT_EQ(bitmap.width, 33);
+  EXPECT_EQ(bitmap.originX, -1);
+  EXPECT_EQ(bitmap.bits, std::vector<uint8_t>(16, 0xA5));
+  const baked::OutlineGlyph& outline = face.outlines[1];
+  EXPECT_EQ(outline.points, (std::vector<float>{0, 0, 1, 0, 0.5f, 1}));
+  EXPECT_EQ(outline.metrics.gmfCellIncX, 0.72f);
+  ASSERT_EQ(outline.primitives.size(), 1u);
+  EXPECT_EQ(outline.primitives[0].mode, static_cast<GLenum>(GL_TRIANGLE_FAN));
+  EXPECT_EQ(outline.primitives[0].indices, (std::vector<uint16_t>{0, 1, 2}));
+}
+
+TEST(BakedFont, DamagedDataIsRefused) {
+  const std::vector<uint8_t> bytes = baked::Write({SmallFace()});
+  std::vector<baked::Face> faces;
+  for (size_t cut : {size_t{0}, size_t{3}, bytes.size() / 2, bytes.size() - 1})
+    EXPECT_FALSE(baked::Read(bytes.data(), cut, &faces)) << cut;
+  std::vector<uint8_t> longer = bytes;
+  longer.push_back(0);
+  EXPECT_FALSE(baked::Read(longer.data(), longer.size(), &faces));
+
+  // An index past the glyph's points, or a code pointing past the glyphs.
+  baked::Face face = SmallFace();
+  face.outlines[1].primitives[0].indices[2] = 3;
+  std::vector<uint8_t> bad = baked::Write({face});
+  EXPECT_FALSE(baked::Read(bad.data(), bad.size(), &faces));
+  face = SmallFace();
+  face.glyphOf['B'] = 2;
+  bad = baked::Write({face});
+  EXPECT_FALSE(baked::Read(bad.data(), bad.size(), &faces));
+}
+
+}  // namespace
