@@ -15,6 +15,8 @@ from e2e_picture import HEIGHT, TITLE, WIDTH, Shot
 from e2e_services import Display, Program, WinePrefix, Xvfb
 
 ESCAPE_DEADLINE = 2.0
+# How far back a screenshot looks for the CPU waits that delay its frame.
+LAG_WINDOW = 1.0
 # The display modes the program may ask for, added to the X server's own so
 # that a real switch to any of them would show in xrandr.
 PROGRAM_MODES = ((640, 480), (800, 600), (1024, 768))
@@ -68,6 +70,7 @@ class Session:
                 self.report.note("program arguments: " + " ".join(self.program_args))
             self.screen_before = display.screen_size()
             program = Program(command, env, os.path.join(work, "program.log"))
+            program.companions = [xvfb.process.pid]
             stack.callback(program.stop)
             yield program, display
 
@@ -149,12 +152,18 @@ def wait_for_picture(program, photos, timeout, accept=shows_caption):
 
 
 def capture(program, photos, seconds, period, after_each=None):
-    """Screenshots at a steady pace for `seconds`, each with its timing;
-    after_each(shot) runs between them."""
+    """Screenshots at a steady pace for `seconds`, each with its timing and
+    how long the program and the X server waited for a CPU in the LAG_WINDOW
+    before it (Shot.lag), by which its frame may trail further; after_each(shot)
+    runs between them."""
     shots = []
+    waits = []  # (time, CPU wait so far)
     end = time.monotonic() + seconds
     while time.monotonic() < end and program.running():
+        waits.append((time.monotonic(), program.cpu_wait()))
         shots.append(photos.take())
+        since = next(wait for at, wait in waits if at >= shots[-1].start - LAG_WINDOW)
+        shots[-1].lag = program.cpu_wait() - since
         if after_each:
             after_each(shots[-1])
         time.sleep(max(0.0, period - (time.monotonic() - shots[-1].start)))

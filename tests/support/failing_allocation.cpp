@@ -23,7 +23,9 @@ bool ShouldFail(const void* caller) {
 
 // The operators new these stand in front of: the sanitizer runtime's in a
 // sanitizer build, the C++ library's otherwise. Their blocks go to the same
-// runtime's operator delete, so the sanitizers still pair every block.
+// runtime's operators delete, which stay as they are, so every block is
+// freed by its own kind of delete (LLVM inside Mesa frees nothrow blocks with
+// the plain one) and the sanitizers still pair them.
 template <typename Operator>
 Operator Next(const char* name) {
   return reinterpret_cast<Operator>(dlsym(RTLD_NEXT, name));
@@ -59,6 +61,21 @@ void* operator new(std::size_t size) {
 void* operator new(std::size_t size, const std::nothrow_t& nothrow) noexcept {
   static const auto next =
       Next<void* (*)(std::size_t, const std::nothrow_t&) noexcept>("_ZnwmRKSt9nothrow_t");
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (ShouldFail(__builtin_return_address(0))) return nullptr;
+  return next(size, nothrow);
+}
+
+void* operator new[](std::size_t size) {
+  static const auto next = Next<void* (*)(std::size_t)>("_Znam");
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (ShouldFail(__builtin_return_address(0))) throw std::bad_alloc();
+  return next(size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept {
+  static const auto next =
+      Next<void* (*)(std::size_t, const std::nothrow_t&) noexcept>("_ZnamRKSt9nothrow_t");
   allocations.fetch_add(1, std::memory_order_relaxed);
   if (ShouldFail(__builtin_return_address(0))) return nullptr;
   return next(size, nothrow);

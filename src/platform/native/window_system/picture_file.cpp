@@ -72,9 +72,9 @@ void SavePictureOf(Surface* surface) {
   std::string path;
   std::string error;
   if (native::SavePicture(picture, native::PictureFolder(), std::time(nullptr), &path, &error)) {
-    native::Report("F12", ("saved the picture as " + path).c_str());
+    native::Report("F12", "saved the picture as %s", path.c_str());
   } else {
-    native::Report("F12", ("cannot save the picture: " + error).c_str());
+    native::Report("F12", "cannot save the picture: %s", error.c_str());
   }
 }
 

@@ -1,6 +1,8 @@
 // GL contexts on SDL2, and the presentation: the demo draws into a
 // framebuffer of its pixel format and client size, which SwapBuffers scales
 // into the window.
+#include <memory>
+
 #include "platform/native/native_report.h"
 #include "platform/native/window_system/options.h"
 #include "platform/native/window_system/sdl_internal.h"
@@ -109,16 +111,16 @@ GlContext* CreateContext(Surface* surface, const char* call) {
   ApplyPixels(*surface);
   SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
   SDL_GLContext previous = SDL_GL_GetCurrentContext();
-  SDL_GLContext context = SDL_GL_CreateContext(surface->window);
-  if (!context) {
+  // Allocated first: once the GL context exists, nothing may fail.
+  auto made = std::make_unique<GlContext>();
+  made->context = SDL_GL_CreateContext(surface->window);
+  if (!made->context) {
     ReportSdl(call, "cannot create a GL context");
     return nullptr;
   }
   // SDL makes the new context current; wglCreateContext does not.
   SDL_GL_MakeCurrent(previousWindow, previous);
-  auto* made = new GlContext;
-  made->context = context;
-  return made;
+  return made.release();
 }
 
 bool MakeCurrent(Surface* surface, GlContext* context) {

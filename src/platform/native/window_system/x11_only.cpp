@@ -30,6 +30,8 @@
 #include <exception>
 #include <thread>
 
+#include "platform/native/entry_guard.h"
+#include "platform/native/native_report.h"
 #include "platform/native/window_system/gl_warm_up.h"
 #include "platform/native/window_system/sdl_internal.h"
 
@@ -37,10 +39,7 @@ namespace backend {
 namespace {
 
 int DisplayLost(Display*) {
-  const char message[] = "plumo: the connection to the display was lost\n";
-  if (write(STDERR_FILENO, message, sizeof message - 1) < 0) {
-    // Nothing more can be said.
-  }
+  native::Report(native::CallInProgress(), "the connection to the display was lost");
   _exit(1);
 }
 
