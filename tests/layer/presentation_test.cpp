@@ -158,6 +158,16 @@ TEST_F(Presentation, ThePictureComesOutUpright) {
   EXPECT_EQ(xtest::Current().Pixel(window, 160, 230), 0x0000FFul);
 }
 
+// Before its first frame a window shows black, not what lies beneath it (a
+// window manager's frame, white under openbox).
+TEST_F(Presentation, AWindowNotYetPresentedIsBlack) {
+  const unsigned long beneath = xtest::Current().MapWhiteWindow(400, 300);
+  ShowWindow(CreatePopup(320, 240, "Layer Unpainted"), SW_SHOWNORMAL);
+  const unsigned long window = xtest::Current().FindWindow("Layer Unpainted").id;
+  EXPECT_TRUE(PumpUntil([&] { return xtest::Current().Pixel(window, 160, 120) == 0x000000ul; }));
+  xtest::Current().DestroyOwnWindow(beneath);
+}
+
 TEST_F(Presentation, AVirtualModeGivesTheWindowTheModesSizeAndLeavesTheScreenAlone) {
   ASSERT_NE(Open("Layer Virtual"), nullptr);
   const size_t mark = deliveries.size();

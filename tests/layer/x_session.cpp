@@ -140,6 +140,21 @@ void Session::Resize(unsigned long window, int width, int height) {
   XFlush(X(connection_));
 }
 
+unsigned long Session::MapWhiteWindow(int width, int height) {
+  Display* display = X(connection_);
+  const Window window = XCreateSimpleWindow(
+      display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
+      static_cast<unsigned>(height), 0, 0, WhitePixel(display, DefaultScreen(display)));
+  XMapWindow(display, window);
+  XSync(display, False);
+  return window;
+}
+
+void Session::DestroyOwnWindow(unsigned long window) {
+  XDestroyWindow(X(connection_), window);
+  XSync(X(connection_), False);
+}
+
 Session& Current() {
   static Session session;
   return session;

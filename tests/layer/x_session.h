@@ -37,6 +37,9 @@ class Session {
   // What a window manager sends for the close button.
   void RequestClose(unsigned long window);
   void Resize(unsigned long window, int width, int height);
+  // A white window of the session's own at (0, 0), under whatever maps later.
+  unsigned long MapWhiteWindow(int width, int height);
+  void DestroyOwnWindow(unsigned long window);
 
  private:
   int Mode(bool width);

@@ -42,8 +42,11 @@ SDL_Window* CreateWindowFor(const SurfaceParams& params, const Surface& surface)
   if (params.borderless) flags |= SDL_WINDOW_BORDERLESS;
   if (params.resizable) flags |= SDL_WINDOW_RESIZABLE;
   ApplyPixels(surface);
-  return SDL_CreateWindow(params.title, params.x, params.y, params.width > 0 ? params.width : 1,
-                          params.height > 0 ? params.height : 1, flags);
+  SDL_Window* window =
+      SDL_CreateWindow(params.title, params.x, params.y, params.width > 0 ? params.width : 1,
+                       params.height > 0 ? params.height : 1, flags);
+  if (window) BlackenX11Background(window);
+  return window;
 }
 
 Surface* SurfaceOf(Uint32 windowId) {

@@ -55,6 +55,7 @@ int VirtualKey(SDL_Keycode key);
 // x11_only.cpp: what the layer does on SDL's X11 driver itself. The
 // request returns false where it is SDL's to make (not X11, not mapped).
 void WatchForLostX11Display();
+void BlackenX11Background(SDL_Window* window);
 bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen);
 
 // picture_file.cpp: saves the picture of the surface's context as a PNG.

@@ -20,6 +20,12 @@
 // window manager may not move it, so every switch would cost the full wait.
 // The layer sends the same request and does not wait: it has already made
 // the window cover the monitor, which is all a bare server needs.
+//
+// The background: SDL's windows have none, so until the first frame is
+// presented, and in whatever a resize uncovers before the next one, the X
+// server shows what lies behind (a window manager's frame: white under
+// openbox). SDL has no call for a window's background; a black one makes
+// the wait before the first frame look like the black bars around it.
 #include <GL/glx.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
@@ -48,6 +54,14 @@ int DisplayLost(Display*) {
 void WatchForLostX11Display() {
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver && std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(DisplayLost);
+}
+
+void BlackenX11Background(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  // Pixel 0 is black in every TrueColor visual, the only kind GL windows get.
+  XSetWindowBackground(info.info.x11.display, info.info.x11.window, 0);
 }
 
 bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen) {
