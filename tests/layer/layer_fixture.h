@@ -13,6 +13,17 @@
 #include "platform/platform.h"
 #include "x_session.h"
 
+// A display mode as ChangeDisplaySettingsA takes it.
+inline DEVMODEA Mode(int width, int height, int bits) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmBitsPerPel = static_cast<DWORD>(bits);
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+  return mode;
+}
+
 class LayerTest : public ::testing::Test {
  protected:
   static constexpr const char* kClassName = "Plumo Layer Test";

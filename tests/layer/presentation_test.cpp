@@ -16,16 +16,6 @@
 
 namespace {
 
-DEVMODEA Mode(int width, int height, int bits) {
-  DEVMODEA mode{};
-  mode.dmSize = sizeof mode;
-  mode.dmPelsWidth = static_cast<DWORD>(width);
-  mode.dmPelsHeight = static_cast<DWORD>(height);
-  mode.dmBitsPerPel = static_cast<DWORD>(bits);
-  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-  return mode;
-}
-
 class Presentation : public LayerTest {
  protected:
   void TearDown() override {
