@@ -320,6 +320,29 @@ TEST_F(GlSubset, BitmapsIgnoreTheViewportAndCullingButKeepTheRasterColour) {
   EXPECT_EQ(quad.vertices[0].g, 0);
 }
 
+// Under the same state as the bitmap's (no culling, the whole drawable) a
+// triangle and a glyph still go in batches of their own: the renderer picks
+// its shader by a batch's first vertex.
+TEST_F(GlSubset, GlyphsAndGeometryNeverShareABatch) {
+  glBegin(GL_TRIANGLES);
+  glVertex2f(0, 0);
+  glVertex2f(1, 0);
+  glVertex2f(0, 1);
+  glEnd();
+  glRasterPos2f(0, 0);
+  glBitmap(3, 2, 0, 0, 0, 0, kGlyph);
+  glBegin(GL_TRIANGLES);
+  glVertex2f(0, 0);
+  glVertex2f(1, 0);
+  glVertex2f(0, 1);
+  glEnd();
+  ASSERT_EQ(Draws().size(), 3u);
+  for (const Drawn& draw : Draws()) {
+    for (const Vertex& v : draw.vertices)
+      EXPECT_EQ(v.u >= 0, draw.vertices[0].u >= 0) << "a glyph and geometry in one batch";
+  }
+}
+
 TEST_F(GlSubset, AnInvalidRasterPositionDrawsAndAdvancesNothing) {
   glRasterPos2f(0, 0);
   glRasterPos3f(2, 0, 0);  // outside the clip volume
@@ -384,6 +407,19 @@ TEST_F(GlSubset, PopAttribRestoresTheGroupsPushedAndNothingElse) {
 }
 
 // ------------------------------------------------------------- outside the subset
+
+TEST_F(GlSubset, QueriesWriteEveryValueOfTheirName) {
+  glViewport(1, 0, 3, 4);
+  GLboolean viewport[5] = {GL_FALSE, GL_TRUE, GL_FALSE, GL_FALSE, GL_TRUE};
+  glGetBooleanv(GL_VIEWPORT, viewport);  // four values, and not a fifth
+  EXPECT_EQ(std::vector<GLboolean>(viewport, viewport + 5),
+            (std::vector<GLboolean>{GL_TRUE, GL_FALSE, GL_TRUE, GL_TRUE, GL_TRUE}));
+  glNormal3f(0.5f, -1, 2);
+  GLfloat normal[3] = {0, 0, 0};
+  glGetFloatv(GL_CURRENT_NORMAL, normal);
+  EXPECT_EQ(std::vector<GLfloat>(normal, normal + 3), (std::vector<GLfloat>{0.5f, -1, 2}));
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
 
 TEST_F(GlSubset, CallsOutsideTheSubsetFailAndSaySoOnce) {
   glAccum(GL_LOAD, 1.0f);

@@ -122,9 +122,15 @@ void GlContext::Flush() {
 
 void GlContext::Emit(Shape shape, const DrawState& state, const webgl::Vertex* vertices,
                      size_t count) {
-  if (!batch_.empty() && (shape != batchShape_ || state != batchState_)) Flush();
+  // Glyph pixels carry their atlas texel (u >= 0) and are drawn with another
+  // shader, chosen by a batch's first vertex: they never share a batch with
+  // geometry, whatever the state.
+  const bool glyphs = count > 0 && vertices[0].u >= 0;
+  if (!batch_.empty() && (shape != batchShape_ || state != batchState_ || glyphs != batchGlyphs_))
+    Flush();
   batchShape_ = shape;
   batchState_ = state;
+  batchGlyphs_ = glyphs;
   batch_.insert(batch_.end(), vertices, vertices + count);
 }
 

@@ -166,6 +166,7 @@ class GlContext {
   // The batch not yet drawn.
   Shape batchShape_ = Shape::kTriangles;
   DrawState batchState_;
+  bool batchGlyphs_ = false;  // glyph pixels, which the renderer draws with their own shader
   std::vector<webgl::Vertex> batch_;
 
   // Display lists.

@@ -24,6 +24,9 @@ void GlContext::GetFloatv(GLenum name, GLfloat* values) {
     case GL_CURRENT_COLOR:
       std::copy(state_.color, state_.color + 4, values);
       return;
+    case GL_CURRENT_NORMAL:
+      std::copy(state_.normal, state_.normal + 3, values);
+      return;
     case GL_CURRENT_RASTER_POSITION:
       std::copy(state_.raster, state_.raster + 4, values);
       return;
@@ -137,10 +140,12 @@ void GlContext::GetBooleanv(GLenum name, GLboolean* values) {
       *values = IsEnabled(name);
       return;
     default: {
-      GLint integer = 0;
+      GLint integers[4] = {0, 0, 0, 0};  // GL_VIEWPORT has four
       const GLenum before = error_;
-      GetIntegerv(name, &integer);
-      if (error_ == before) *values = integer ? GL_TRUE : GL_FALSE;
+      GetIntegerv(name, integers);
+      if (error_ != before) return;
+      for (int i = 0; i < (name == GL_VIEWPORT ? 4 : 1); ++i)
+        values[i] = integers[i] ? GL_TRUE : GL_FALSE;
     }
   }
 }
