@@ -261,6 +261,12 @@ TEST_F(GlSubset, ListNamesAndCompileErrors) {
   EXPECT_EQ(glGetError(), GL_INVALID_OPERATION);
   EXPECT_TRUE(glIsList(9));
   EXPECT_FALSE(glIsList(10));
+
+  glNewList(0xFFFFFFF0u, GL_COMPILE);
+  glEndList();
+  glDeleteLists(0xFFFFFFF0u, 100);  // past the last name: up to it, no wrap
+  EXPECT_FALSE(glIsList(0xFFFFFFF0u));
+  EXPECT_TRUE(glIsList(5));
 }
 
 // ------------------------------------------------------------- bitmaps

@@ -2,6 +2,7 @@
 // when the list runs.
 #include "platform/web/gl/gl_context.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace webgl {
@@ -25,7 +26,10 @@ GLuint GlContext::GenLists(GLsizei range) {
 void GlContext::DeleteLists(GLuint list, GLsizei range) {
   if (InsideBegin()) return;
   if (range < 0) return SetError(GL_INVALID_VALUE);
-  lists_.erase(lists_.lower_bound(list), lists_.lower_bound(list + static_cast<GLuint>(range)));
+  // A range past the last name ends with the names (no wrap to the first).
+  const uint64_t end = uint64_t{list} + static_cast<uint64_t>(range);
+  lists_.erase(lists_.lower_bound(list),
+               end > UINT32_MAX ? lists_.end() : lists_.lower_bound(static_cast<GLuint>(end)));
 }
 
 GLboolean GlContext::IsList(GLuint list) {
