@@ -211,10 +211,14 @@ def case_window_mode(args, report):
                        session.smooth, "fullscreen, picture 1280x960 at 0,32")
 
         display.xdotool("key", "alt+Return")
-        geometry = wait_for_geometry(display, window, lambda g: g[2:] == (1000, 600),
-                                     args.startup_timeout)
-        report.check(geometry[2:] == (1000, 600),
-                     f"Alt+Enter again: back to the 1000x600 window (got {geometry})")
+        # The layer sizes the window, then centres it: wait for both, or the
+        # picture would be looked for where the window was between the two.
+        def centred_window(g):
+            return (g[2:] == (1000, 600) and abs(g[0] + 500 - session.size[0] // 2) <= 48
+                    and abs(g[1] + 300 - session.size[1] // 2) <= 48)
+        geometry = wait_for_geometry(display, window, centred_window, args.startup_timeout)
+        report.check(centred_window(geometry),
+                     f"Alt+Enter again: back to the 1000x600 window, centred (got {geometry})")
         report.check(FULLSCREEN not in window_state(display, window), "it is not fullscreen")
         area = Rect(*geometry)
         show_and_check(report, program, photos, args, watch, fitted(area), area,
