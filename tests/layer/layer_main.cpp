@@ -11,6 +11,7 @@
 
 #include "platform/native/window_system/gl_warm_up.h"
 #include "platform/native/window_system/options.h"
+#include "platform/native/window_system/sdl_backend.h"
 #include "platform/platform.h"
 #include "x_session.h"
 
@@ -101,6 +102,10 @@ int WarmUpThenDraw() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As the program's own main begins: with no session bus set, libdbus would
+  // fork a launcher from inside SDL's set-up while the warm-up threads may
+  // hold the allocator's locks (a child scenario once hung so under ASan).
+  backend::PrepareEnvironment();
   if (argc == 2 && std::strcmp(argv[1], "--exit-while-fullscreen") == 0)
     return ExitWhileFullscreen();
   if (argc == 2 && std::strcmp(argv[1], "--warm-up-then-draw") == 0) return WarmUpThenDraw();
