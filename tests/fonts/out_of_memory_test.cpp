@@ -5,6 +5,7 @@
 // at exit.)
 #include "failing_allocation.h"
 #include "freetype_reference.h"
+#include "platform/core/fonts.h"
 
 namespace fonts_test {
 namespace {
@@ -19,10 +20,10 @@ TEST(OutOfMemory, CreateFontAAndSelectObject) {
 
   const HDC dc = reinterpret_cast<HDC>(0x0de);
   HFONT font = MakeFont("Arial", -30, FW_BOLD);
-  const native::SizedFont* stock = native::SelectedFont(dc, "test");
+  const HGDIOBJ stock = core::SelectedObject(dc);
   EXPECT_GT(FailEachAllocation<HGDIOBJ>(
                 "SelectObject", nullptr, [&] { return SelectObject(dc, font); },
-                [&] { return native::SelectedFont(dc, "test") == stock; },
+                [&] { return core::SelectedObject(dc) == stock; },
                 [&](HGDIOBJ previous) { SelectObject(dc, previous); }),
             0);
   // The failed selections were never counted: the font goes at once.

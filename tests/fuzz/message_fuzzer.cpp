@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "fake_platform.h"
-#include "platform/core/window_manager.h"
+#include "platform/core/layer_windows.h"
 #include "scene/wave_demo.h"
 #include "shell/main_loop.h"
 #include "window/gl_window.h"
@@ -184,7 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   Run run;
-  wincore::WindowManager& windows = wincore::WindowManager::Get();
+  core::WindowManager& windows = core::Windows();
   auto recordDelivery = windows.onDeliver;
   windows.onDeliver = [&](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Check(!doomedWindows.gone.count(hwnd));  // nothing after WM_NCDESTROY
@@ -234,8 +234,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(UnregisterClassA(kDoomedClass, nullptr));
   doomed = nullptr;
   // Whatever happened, the display is back and nothing is left open.
-  Check(!platform.modeSwitched);
+  Check(!platform.ModeSwitched());
   Check(windows.WindowCount() == 0);
-  Check(platform.contexts.empty());
+  Check(platform.liveContexts == 0);
   return 0;
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "layer_fixture.h"
-#include "platform/native/window_system/options.h"
+#include "platform/core/options.h"
 #include "platform/native/window_system/sdl_backend.h"
 #include "x_session.h"
 
@@ -16,11 +16,11 @@ class SwitchMode : public LayerTest {
  protected:
   void SetUp() override {
     LayerTest::SetUp();
-    native::LayerOptions().switchMode = true;
+    core::LayerOptions().switchMode = true;
   }
   void TearDown() override {
     LayerTest::TearDown();
-    native::LayerOptions().switchMode = false;
+    core::LayerOptions().switchMode = false;
   }
 };
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "layer_fixture.h"
-#include "platform/native/win32/native_signals.h"
+#include "platform/native/close_signals.h"
 #include "x_session.h"
 
 namespace {
@@ -34,7 +34,7 @@ class CloseSignal : public LayerTest, public ::testing::WithParamInterface<int> 
   void SetUp() override {
     LayerTest::SetUp();
     native::InstallCloseSignals();
-    native::ClearCloseSignal();
+    native::TakeCloseSignal();
   }
 };
 

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/core/window_manager.h"
+#include "platform/core/layer_windows.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ LRESULT CALLBACK TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 }  // namespace
 
 void LayerTest::SetUp() {
-  wincore::WindowManager::Get().Reset();
-  wincore::WindowManager::Get().onDeliver = [this](HWND hwnd, UINT message, WPARAM, LPARAM lp) {
+  core::Windows().Reset();
+  core::Windows().onDeliver = [this](HWND hwnd, UINT message, WPARAM, LPARAM lp) {
     deliveries.push_back(Delivery{hwnd, message, lp});
   };
   WNDCLASSA wndClass{};
@@ -31,7 +31,7 @@ void LayerTest::TearDown() {
   wglMakeCurrent(nullptr, nullptr);
   for (HWND hwnd : created) DestroyWindow(hwnd);
   UnregisterClassA(kClassName, nullptr);
-  wincore::WindowManager::Get().Reset();
+  core::Windows().Reset();
 }
 
 HWND LayerTest::CreatePopup(int width, int height, const char* title) {

@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/core/options.h"
 #include "platform/native/window_system/gl_warm_up.h"
-#include "platform/native/window_system/options.h"
 #include "platform/native/window_system/sdl_backend.h"
 #include "platform/platform.h"
 #include "x_session.h"
@@ -39,7 +39,7 @@ LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 // Run as a child: switches to 640x480 (--switch-mode), then leaves through
 // exit() without restoring anything. Status 0 only if the switch took place.
 int ExitWhileFullscreen() {
-  native::LayerOptions().switchMode = true;
+  core::LayerOptions().switchMode = true;
   WNDCLASSA wndClass{};
   wndClass.lpfnWndProc = PlainProc;
   wndClass.lpszClassName = "Scenario";

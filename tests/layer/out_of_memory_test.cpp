@@ -5,16 +5,13 @@
 // reported at exit.)
 #include "failing_allocation.h"
 #include "layer_fixture.h"
-#include "platform/core/window_manager.h"
-#include "platform/native/win32/native_windows.h"
+#include "platform/core/layer_windows.h"
 
 namespace {
 
 using failing_allocation::FailEachAllocation;
 
-wincore::WindowManager& Windows() {
-  return wincore::WindowManager::Get();
-}
+using core::Windows;
 
 class OutOfMemory : public LayerTest {
  protected:
@@ -84,7 +81,7 @@ TEST_F(OutOfMemory, PixelFormatAndContext) {
   // A failed SetPixelFormat leaves the window without one, so it may be set after.
   EXPECT_GT(FailEachAllocation<BOOL>(
                 "SetPixelFormat", FALSE, [&] { return SetPixelFormat(hdc, format, &pfd); },
-                [&] { return native::PixelFormatOf(hwnd) == 0; }, [](BOOL) {}),
+                [&] { return Windows().Find(hwnd)->pixelFormat == 0; }, [](BOOL) {}),
             0);
   EXPECT_GT(FailEachAllocation<HGLRC>(
                 "wglCreateContext", nullptr, [&] { return wglCreateContext(hdc); }, nullptr,

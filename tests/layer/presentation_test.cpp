@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "layer_fixture.h"
-#include "platform/native/window_system/options.h"
+#include "platform/core/options.h"
 #include "x_session.h"
 
 namespace {
@@ -24,7 +24,7 @@ class Presentation : public LayerTest {
       wglDeleteContext(hglrc);
     }
     LayerTest::TearDown();
-    native::LayerOptions() = native::Options{};
+    core::LayerOptions() = core::Options{};
   }
 
   // A shown 320x240 popup of the demo's pixel format, its context current.
@@ -91,7 +91,7 @@ std::vector<double> GlState() {
 }
 
 TEST_F(Presentation, ThePictureIsFittedWithBarsAndTheDemosGlStateLeftAlone) {
-  native::LayerOptions().window = true;  // a window the test can resize
+  core::LayerOptions().window = true;  // a window the test can resize
   ASSERT_NE(Open("Layer Present"), nullptr);
   DEVMODEA mode = Mode(640, 480, 16);
   ASSERT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
@@ -217,7 +217,7 @@ TEST_F(Presentation, EnumDisplaySettingsListsTheVirtualModes) {
 
 TEST_F(Presentation, PointerPositionsArriveInClientCoordinatesClampedToThePicture) {
   ASSERT_NE(Open("Layer Pointer"), nullptr);
-  native::LayerOptions().scale = native::Scale::kInteger;  // 640x480 at (192, 144)
+  core::LayerOptions().scale = core::Scale::kInteger;  // 640x480 at (192, 144)
   DEVMODEA mode = Mode(640, 480, 16);
   ASSERT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
   ASSERT_TRUE(
@@ -249,7 +249,7 @@ TEST_F(Presentation, F12SavesThePictureAndAltEnterTogglesTheWindowNeitherReachin
   const std::string folder = ::testing::TempDir() + "plumo-pictures-" + std::to_string(getpid());
   ASSERT_EQ(system(("mkdir -p " + folder).c_str()), 0);
   setenv("XDG_PICTURES_DIR", folder.c_str(), 1);
-  native::LayerOptions().window = true;
+  core::LayerOptions().window = true;
   ASSERT_NE(Open("Layer Keys"), nullptr);
   DEVMODEA mode = Mode(640, 480, 16);
   ASSERT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);

@@ -19,7 +19,7 @@ namespace {
 bool Gl(const char* name, std::initializer_list<Arg> args) {
   fake::Platform& platform = Get();
   const bool fail = platform.Record(name, args);
-  if (!platform.currentContext) {
+  if (!platform.contextCurrent) {
     platform.glCallsWithoutContext++;
     platform.calls.back().text += " [no current context]";
   }
@@ -123,7 +123,7 @@ void GLAPIENTRY glCallLists(GLsizei n, GLenum type, const GLvoid* lists) {
 }
 
 GLuint GLAPIENTRY glGenLists(GLsizei range) {
-  if (Gl("glGenLists", {Int(range)}) || range <= 0 || !Get().currentContext) return 0;
+  if (Gl("glGenLists", {Int(range)}) || range <= 0 || !Get().contextCurrent) return 0;
   const GLuint first = Get().nextList;
   for (GLsizei i = 0; i < range; ++i) Get().lists.insert(first + static_cast<GLuint>(i));
   Get().nextList += static_cast<GLuint>(range);
@@ -132,7 +132,7 @@ GLuint GLAPIENTRY glGenLists(GLsizei range) {
 
 void GLAPIENTRY glDeleteLists(GLuint list, GLsizei range) {
   Gl("glDeleteLists", {Int(list), Int(range)});
-  if (!Get().currentContext) return;
+  if (!Get().contextCurrent) return;
   for (GLsizei i = 0; i < range; ++i) Get().lists.erase(list + static_cast<GLuint>(i));
 }
 

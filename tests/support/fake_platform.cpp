@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <sstream>
 
-#include "platform/core/window_manager.h"
+#include "platform/core/layer_windows.h"
 
 namespace fake {
-namespace {}  // namespace
+
+void InstallTracer();  // fake_backend.cpp
 
 Arg Int(long long value) {
   return {static_cast<double>(value), std::to_string(value)};
@@ -56,11 +57,13 @@ Platform& Platform::Get() {
 }
 
 void Platform::Reset() {
+  // The core first: giving back its contexts and surfaces touches this state.
+  core::ResetForTests();
   Platform fresh;
   // Keep the object's identity: tests hold references to it.
   *this = fresh;
-  wincore::WindowManager::Get().Reset();
-  wincore::WindowManager::Get().onDeliver = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  InstallTracer();
+  core::Windows().onDeliver = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Platform& platform = Platform::Get();
     if (!platform.recordDeliveries) return;
     Call call;
@@ -110,6 +113,75 @@ void Platform::Fail(const std::string& name, int nth) {
 }
 
 bool Platform::Record(const char* name, std::initializer_list<Arg> args) {
+  return Record(name, std::vector<Arg>(args));
+}
+
+std::vector<Arg> Platform::Decode(const std::vector<core::TraceArg>& args) {
+  std::vector<Arg> decoded;
+  for (const core::TraceArg& arg : args) {
+    switch (arg.kind) {
+      case core::TraceArg::kInt:
+        decoded.push_back(Int(arg.integer));
+        break;
+      case core::TraceArg::kHex:
+        decoded.push_back(Hex(static_cast<unsigned long long>(arg.integer)));
+        break;
+      case core::TraceArg::kFloat:
+        decoded.push_back(Float(arg.real));
+        break;
+      case core::TraceArg::kHandle:
+        decoded.push_back(Handle(arg.pointer));
+        break;
+      case core::TraceArg::kText:
+        decoded.push_back(Str(static_cast<const char*>(arg.pointer)));
+        break;
+      case core::TraceArg::kBool:
+        decoded.push_back(Bool(arg.integer));
+        break;
+      case core::TraceArg::kMessage:
+        decoded.push_back(Message(static_cast<unsigned>(arg.integer)));
+        break;
+      case core::TraceArg::kWindowStyle:
+        decoded.push_back(WindowStyle(static_cast<unsigned long>(arg.integer)));
+        break;
+      case core::TraceArg::kExStyle:
+        decoded.push_back(ExStyle(static_cast<unsigned long>(arg.integer)));
+        break;
+      case core::TraceArg::kSystemMetric:
+        decoded.push_back({static_cast<double>(arg.integer),
+                           arg.integer == SM_CXSCREEN   ? "SM_CXSCREEN"
+                           : arg.integer == SM_CYSCREEN ? "SM_CYSCREEN"
+                                                        : std::to_string(arg.integer)});
+        break;
+      case core::TraceArg::kShowCommand:
+        decoded.push_back({static_cast<double>(arg.integer),
+                           arg.integer == SW_SHOWNORMAL ? "SW_SHOWNORMAL"
+                           : arg.integer == SW_HIDE     ? "SW_HIDE"
+                                                        : std::to_string(arg.integer)});
+        break;
+      case core::TraceArg::kFontFormat:
+        decoded.push_back({static_cast<double>(arg.integer), arg.integer == WGL_FONT_POLYGONS
+                                                                 ? "WGL_FONT_POLYGONS"
+                                                                 : "WGL_FONT_LINES"});
+        break;
+      case core::TraceArg::kPixelFormat: {
+        const auto* pfd = static_cast<const PIXELFORMATDESCRIPTOR*>(arg.pointer);
+        if (!pfd) {
+          decoded.push_back(Handle(nullptr));
+          break;
+        }
+        for (const Arg& field :
+             {Int(pfd->nSize), Int(pfd->nVersion), Hex(pfd->dwFlags), Int(pfd->iPixelType),
+              Int(pfd->cColorBits), Int(pfd->cDepthBits), Int(pfd->cStencilBits)})
+          decoded.push_back(field);
+        break;
+      }
+    }
+  }
+  return decoded;
+}
+
+bool Platform::Record(const char* name, const std::vector<Arg>& args) {
   Call call;
   call.name = name;
   call.text = name;

@@ -1,14 +1,16 @@
-// A recording, fault-injecting stand-in for the Win32, WGL, GL and GLU calls
-// the demo makes. Tests link the demo's code against it instead of the
-// native layer.
+// The test backend: the core's Win32 entry points over bookkeeping instead of
+// a window system, with a recording GL and GLU. Tests link the demo's code
+// against it instead of the native layer.
 //
 // - Every call is recorded in order with its arguments, both as numbers and
-//   as text with symbolic names ("glBegin(GL_TRIANGLES)").
+//   as text with symbolic names ("glBegin(GL_TRIANGLES)"), through the core's
+//   tracer for the Win32 calls.
 // - Any call can be told to fail: the next time, or the Nth time from now.
 // - The performance counter is scripted.
-// - Windows, classes, extra bytes, the queue and default processing are the
-//   same code the native layer uses (wincore::WindowManager); messages handed
-//   to a window procedure appear in the trace as "-> WM_SIZE(...)" lines.
+// - Windows, classes, device contexts, display modes, font objects and
+//   contexts are the core's, the same code the native layer and the web page
+//   use; messages handed to a window procedure appear in the trace as
+//   "-> WM_SIZE(...)" lines.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/backend.h"
+#include "platform/core/entry.h"
 #include "platform/platform.h"
 
 namespace fake {
@@ -79,6 +83,7 @@ class Platform {
   void Fail(const std::string& name, int nth = 1);
   // Records a call; true when this call is one that must fail.
   bool Record(const char* name, std::initializer_list<Arg> args);
+  bool Record(const char* name, const std::vector<Arg>& args);
 
   // ---- kernel32
   int64_t frequency = 1000000;        // 0: no high-resolution counter
@@ -87,24 +92,24 @@ class Platform {
   std::deque<int64_t> counterScript;  // read first, in order, when not empty
   int64_t ReadCounter();
 
-  // ---- display and cursor
+  // ---- the display: the desktop, and what the core holds
   int screenWidth = 1024;
   int screenHeight = 768;
-  int modeWidth = 1024;  // the display mode in force
-  int modeHeight = 768;
-  int modeBits = 32;
-  bool modeSwitched = false;
-  int cursorCounter = 0;  // ShowCursor's display counter; the cursor shows while >= 0
+  bool ModeSwitched() const;  // a display mode other than the desktop's is in force
+  core::DisplayMode Mode() const;
+  int CursorCounter() const;  // ShowCursor's display counter; the cursor shows while >= 0
+  // Window-system events for the next PeekMessageA, in order.
+  std::deque<core::Event> events;
+  // The surface behind a window (made at its pixel format or first show).
+  core::Surface* SurfaceOf(HWND hwnd) const;
 
   // ---- gdi32 and wgl
-  std::map<HDC, HWND> deviceContexts;  // live ones, by the window they belong to
-  std::map<HDC, int> pixelFormats;
+  size_t LiveDeviceContexts() const;
+  size_t LiveFonts() const;  // font objects created and not yet destroyed
+  HGDIOBJ SelectedFont(HDC hdc) const;
   PIXELFORMATDESCRIPTOR chosenFormat{};  // the last descriptor ChoosePixelFormat saw
-  std::set<HGLRC> contexts;
-  HGLRC currentContext = nullptr;
-  HDC currentDC = nullptr;
-  std::set<HFONT> fonts;  // created and not deleted
-  std::map<HDC, HGDIOBJ> selectedFont;
+  int liveContexts = 0;
+  bool contextCurrent = false;  // some GL context is current: GL calls reach one
   std::set<std::string> fontResources;
   int swaps = 0;
 
@@ -117,7 +122,8 @@ class Platform {
   int attribDepth = 0;
   GLenum matrixMode = GL_MODELVIEW;
 
-  uintptr_t nextHandle = 0;  // for device contexts, contexts and fonts
+  // The trace's text and value of one core trace argument.
+  static std::vector<Arg> Decode(const std::vector<core::TraceArg>& args);
 
  private:
   std::map<std::string, std::vector<int>> failures_;  // name -> countdowns

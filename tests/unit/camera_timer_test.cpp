@@ -12,7 +12,7 @@ class CameraTest : public FakeTest {
   void SetUp() override {
     FakeTest::SetUp();
     // The camera draws into whatever context is current; any will do.
-    platform.currentContext = reinterpret_cast<HGLRC>(0x30001);
+    platform.contextCurrent = true;
   }
 
   std::vector<std::string> GlCalls(size_t from = 0) const {

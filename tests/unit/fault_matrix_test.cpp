@@ -3,7 +3,7 @@
 // the cursor and every resource as it found them. (The sanitizer build runs
 // this too, so a leak on any of these paths fails it.)
 #include "fake_test.h"
-#include "platform/core/window_manager.h"
+#include "platform/core/layer_windows.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ TEST_P(FaultMatrixTest, EndsAsDesignedAndRestoresEverything) {
   // The user presses Escape, and once more if the first press got lost.
   platform.onCall = [&swaps](const fake::Call& call) {
     if (call.name == "SwapBuffers" && (++swaps == 5 || swaps == 8))
-      wincore::WindowManager::Get().Post(currentWindow->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+      core::Windows().Post(currentWindow->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
   };
 
   const int status = WinMain(nullptr, nullptr, const_cast<char*>(""), SW_SHOWNORMAL);
@@ -36,19 +36,19 @@ TEST_P(FaultMatrixTest, EndsAsDesignedAndRestoresEverything) {
   ASSERT_NE(platform.Dump().find("injected failure"), std::string::npos)
       << fault << " was never reached";
   EXPECT_EQ(status, fault.status);
-  EXPECT_FALSE(platform.modeSwitched)
-      << "display left at " << platform.modeWidth << "x" << platform.modeHeight;
-  EXPECT_EQ(platform.modeWidth, platform.screenWidth);
+  EXPECT_FALSE(platform.ModeSwitched())
+      << "display left at " << platform.Mode().width << "x" << platform.Mode().height;
+  EXPECT_EQ(platform.Mode().width, platform.screenWidth);
   // The cursor shows again; where it was hidden, the counter is back where it started.
-  EXPECT_GE(platform.cursorCounter, 0);
+  EXPECT_GE(platform.CursorCounter(), 0);
   if (platform.Named("ShowCursor").size() > 0 && platform.Named("ShowCursor")[0].args[0] == 0) {
-    EXPECT_EQ(platform.cursorCounter, 0);
+    EXPECT_EQ(platform.CursorCounter(), 0);
   }
-  EXPECT_EQ(wincore::WindowManager::Get().WindowCount(), 0u);
-  EXPECT_FALSE(wincore::WindowManager::Get().FindClass("Vrel Window"));
-  EXPECT_TRUE(platform.contexts.empty());
-  EXPECT_EQ(platform.currentContext, nullptr);
-  EXPECT_TRUE(platform.fonts.empty()) << "GDI font object leaked";
+  EXPECT_EQ(core::Windows().WindowCount(), 0u);
+  EXPECT_FALSE(core::Windows().FindClass("Vrel Window"));
+  EXPECT_TRUE(platform.liveContexts == 0);
+  EXPECT_EQ(core::CurrentContext(), nullptr);
+  EXPECT_TRUE(platform.LiveFonts() == 0) << "GDI font object leaked";
   EXPECT_EQ(platform.glCallsWithoutContext, 0) << TRACE();
   EXPECT_EQ(platform.modelviewDepth, 1);
   EXPECT_EQ(platform.projectionDepth, 1);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "fake_test.h"
+#include "platform/core/fonts.h"
 #include "toolkit/font.h"
 
 namespace {
@@ -25,7 +26,7 @@ class FontTest : public FakeTest {
       if (platform.calls[i].name != "LPtoDP") texts.push_back(platform.calls[i].text);
     return texts;
   }
-  std::string Selected() { return fake::Handle(platform.selectedFont[window.hdc]).text; }
+  std::string Selected() { return fake::Handle(platform.SelectedFont(window.hdc)).text; }
 
   GlWindow window{"Plumo"};
   Font font;
@@ -47,7 +48,7 @@ TEST_F(FontTest, LoadBuildsThreeRangesOfListsOnTheWindowsDeviceContext) {
           "wglUseFontOutlinesA(" + hdc + ", 0, 256, 513, 0, 0, WGL_FONT_LINES, " + metrics + ")",
           "GetCharWidthA(" + hdc + ", 0, 255, " + fake::Handle(font.widths).text + ")",
           // the object the font replaced goes back
-          "SelectObject(" + hdc + ", 0x4ffff)"))
+          "SelectObject(" + hdc + ", " + fake::Handle(core::kStockFont).text + ")"))
       << TRACE();
   EXPECT_EQ(font.bitmapBase, 1u);
   EXPECT_EQ(font.polygonBase, 257u);
@@ -56,7 +57,7 @@ TEST_F(FontTest, LoadBuildsThreeRangesOfListsOnTheWindowsDeviceContext) {
   EXPECT_STREQ(font.faceName, "Arial");
   EXPECT_EQ(font.fontFile, nullptr);
   EXPECT_EQ(font.height, 48);
-  EXPECT_EQ(Selected(), "0x4ffff");
+  EXPECT_EQ(Selected(), fake::Handle(core::kStockFont).text);
   // The line conversion ran last, so its metrics are the ones kept.
   EXPECT_EQ(font.metrics['A'].gmfCellIncY, static_cast<float>(WGL_FONT_LINES));
 }
@@ -97,7 +98,7 @@ TEST_F(FontTest, ASecondLoadGivesBackTheFirst) {
                           "glDeleteLists(257, 256)", "glDeleteLists(513, 256)",
                           ::testing::StartsWith("CreateFontA(-24"),
                           "DeleteObject(" + fake::Handle(first).text + ")"));
-  EXPECT_EQ(platform.fonts.size(), 1u) << "one live GDI font, the new one";
+  EXPECT_EQ(platform.LiveFonts(), 1u) << "one live GDI font, the new one";
   EXPECT_EQ(platform.lists.size(), 768u);
   EXPECT_EQ(font.fontFile, nullptr);
 }
@@ -127,9 +128,9 @@ TEST_F(FontTest, TheDestructorDeletesTheFontObject) {
   {
     Font scoped;
     ASSERT_TRUE(scoped.Load(nullptr, "Arial", 48, 1, 0.0f));
-    EXPECT_EQ(platform.fonts.size(), 1u);
+    EXPECT_EQ(platform.LiveFonts(), 1u);
   }
-  EXPECT_TRUE(platform.fonts.empty());
+  EXPECT_TRUE(platform.LiveFonts() == 0);
   EXPECT_TRUE(platform.lists.empty());
 }
 
@@ -157,9 +158,7 @@ TEST_P(FontFailureTest, LeavesTheDescribedState) {
             failure.basesHeld);
   EXPECT_EQ(platform.Count("glGenLists"), failure.fontCreated ? 3u : 0u)
       << "all three ranges are asked for before any is tested";
-  EXPECT_EQ(
-      platform.selectedFont.count(window.hdc) && platform.selectedFont[window.hdc] == font.hfont,
-      failure.fontSelected);
+  EXPECT_EQ(platform.SelectedFont(window.hdc) == font.hfont, failure.fontSelected);
 
   // Whatever was left, Release and the destructor give it back.
   font.Release();

@@ -1,7 +1,7 @@
 // The whole program on the fake: WinMain's loop, its phases, how it ends and
 // what it returns.
 #include "fake_test.h"
-#include "platform/core/window_manager.h"
+#include "platform/core/layer_windows.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ class MainLoopTest : public FakeTest {
                      bool toThread = false) {
     script[swap] = [=] {
       HWND target = toThread ? nullptr : (to ? to : currentWindow->hwnd);
-      wincore::WindowManager::Get().Post(target, message, wParam, 0);
+      core::Windows().Post(target, message, wParam, 0);
     };
   }
 
@@ -55,12 +55,12 @@ TEST_F(MainLoopTest, EscapeEndsThePassAfterItWithoutPresenting) {
   EXPECT_EQ(swaps, 4);
 
   // Teardown gave everything back.
-  EXPECT_FALSE(platform.modeSwitched);
-  EXPECT_EQ(platform.cursorCounter, 0);
-  EXPECT_TRUE(platform.contexts.empty());
-  EXPECT_EQ(wincore::WindowManager::Get().WindowCount(), 0u);
-  EXPECT_FALSE(wincore::WindowManager::Get().FindClass("Vrel Window"));
-  EXPECT_TRUE(platform.fonts.empty()) << "the font object leaked";
+  EXPECT_FALSE(platform.ModeSwitched());
+  EXPECT_EQ(platform.CursorCounter(), 0);
+  EXPECT_TRUE(platform.liveContexts == 0);
+  EXPECT_EQ(core::Windows().WindowCount(), 0u);
+  EXPECT_FALSE(core::Windows().FindClass("Vrel Window"));
+  EXPECT_TRUE(platform.LiveFonts() == 0) << "the font object leaked";
   EXPECT_EQ(platform.glCallsWithoutContext, 0) << TRACE();
 }
 
@@ -127,8 +127,7 @@ TEST_F(MainLoopTest, QuitMessageDoesNotEndTheProgram) {
 
 TEST_F(MainLoopTest, ABurstIsDrainedOnePerPassBetweenFrames) {
   script[3] = [] {
-    for (UINT i = 0; i < 4; ++i)
-      wincore::WindowManager::Get().Post(currentWindow->hwnd, WM_USER + i, 0, 0);
+    for (UINT i = 0; i < 4; ++i) core::Windows().Post(currentWindow->hwnd, WM_USER + i, 0, 0);
   };
   PostAfterSwap(10, WM_CLOSE);
   Run();
@@ -146,7 +145,7 @@ TEST_F(MainLoopTest, ABurstIsDrainedOnePerPassBetweenFrames) {
 TEST_F(MainLoopTest, ClosingTheWindowEndsWithStatusZero) {
   PostAfterSwap(4, WM_SYSCOMMAND, SC_CLOSE);
   EXPECT_EQ(Run(), 0);
-  EXPECT_FALSE(platform.modeSwitched);
+  EXPECT_FALSE(platform.ModeSwitched());
 }
 
 TEST_F(MainLoopTest, FailedCreationEndsAtOnceWithStatusOne) {
@@ -163,9 +162,9 @@ TEST_F(MainLoopTest, RefusedDisplayModeEndsWithStatusOneAndRestoresEverything) {
   platform.Fail("ChangeDisplaySettingsA");
   EXPECT_EQ(Run(), 1);
   EXPECT_EQ(platform.Count("SwapBuffers"), 0u);
-  EXPECT_FALSE(platform.modeSwitched);
-  EXPECT_TRUE(platform.contexts.empty());
-  EXPECT_EQ(wincore::WindowManager::Get().WindowCount(), 0u);
+  EXPECT_FALSE(platform.ModeSwitched());
+  EXPECT_TRUE(platform.liveContexts == 0);
+  EXPECT_EQ(core::Windows().WindowCount(), 0u);
 }
 
 TEST_F(MainLoopTest, UnallocatableSceneEndsWithStatusOneAndNoCall) {

@@ -237,7 +237,7 @@ TEST_F(SceneTest, TeardownClosesTheWindowBeforeTheFont) {
   ASSERT_NE(fontObject, std::string::npos);
   EXPECT_LT(context, fontObject);
   EXPECT_EQ(platform.glCallsWithoutContext, 0) << TRACE();
-  EXPECT_TRUE(platform.fonts.empty());
+  EXPECT_TRUE(platform.LiveFonts() == 0);
 }
 
 using SceneWithoutMeshTest = FakeTest;

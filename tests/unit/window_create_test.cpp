@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fake_test.h"
-#include "platform/core/window_manager.h"
+#include "platform/core/layer_windows.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ class WindowCreateTest : public FakeTest {
     return texts;
   }
 
-  wincore::Window* NativeWindow(HWND hwnd) { return wincore::WindowManager::Get().Find(hwnd); }
-  bool ClassRegistered() { return wincore::WindowManager::Get().FindClass("Vrel Window"); }
+  core::Window* NativeWindow(HWND hwnd) { return core::Windows().Find(hwnd); }
+  bool ClassRegistered() { return core::Windows().FindClass("Vrel Window"); }
 };
 
 TEST_F(WindowCreateTest, FullscreenCreateMakesEveryCallInOrder) {
@@ -67,7 +67,8 @@ TEST_F(WindowCreateTest, FullscreenCreateMakesEveryCallInOrder) {
           "SetWindowLongPtrA(" + hwnd + ", 0, " + H(&window) + ")",
           "GetDC(" + hwnd + ")",
           "ChoosePixelFormat(" + hdc + ", 40, 1, 0x1025, 0, 16, 8, 0)",
-          "SetPixelFormat(" + hdc + ", 1, " + H(&window.pixelFormat) + ")",
+          // Format 2 of the layer's list: 5/6/5 colour, the fewest depth bits at or above 8.
+          "SetPixelFormat(" + hdc + ", 2, " + H(&window.pixelFormat) + ")",
           "wglCreateContext(" + hdc + ")",
           "wglMakeCurrent(" + hdc + ", " + H(window.hglrc) + ")",
           std::string("GetSystemMetrics(SM_CXSCREEN)"),
@@ -88,8 +89,8 @@ TEST_F(WindowCreateTest, FullscreenCreateMakesEveryCallInOrder) {
   EXPECT_FALSE(window.IsClosed());
   EXPECT_EQ(window.GetWidth(), 640);
   EXPECT_EQ(window.GetHeight(), 480);
-  EXPECT_TRUE(platform.modeSwitched);
-  EXPECT_EQ(platform.cursorCounter, -1);
+  EXPECT_TRUE(platform.ModeSwitched());
+  EXPECT_EQ(platform.CursorCounter(), -1);
   // A fullscreen window is never moved: it stays at (0, 0).
   EXPECT_EQ(platform.Count("SetWindowPos"), 0u);
   // Centred on the 1024 x 768 desktop, whatever the mode switch did later.
@@ -121,7 +122,7 @@ TEST_F(WindowCreateTest, ThirtyTwoBitsAreAskedAs24ColourBitsButKeptForTheMode) {
   EXPECT_EQ(platform.chosenFormat.cDepthBits, 24);
   EXPECT_EQ(platform.chosenFormat.cStencilBits, 8);
   EXPECT_EQ(window.colorBits, 32);
-  EXPECT_EQ(platform.modeBits, 32);
+  EXPECT_EQ(platform.Mode().bitsPerPixel, 32);
 }
 
 TEST_F(WindowCreateTest, WindowedCreateIsFramedCentredAndSizedAtFirstShow) {
@@ -144,8 +145,8 @@ TEST_F(WindowCreateTest, WindowedCreateIsFramedCentredAndSizedAtFirstShow) {
 }
 
 TEST_F(WindowCreateTest, CentringTruncatesTowardZero) {
-  platform.screenWidth = platform.modeWidth = 640;
-  platform.screenHeight = platform.modeHeight = 480;
+  platform.screenWidth = 640;
+  platform.screenHeight = 480;
   for (const auto& [width, left] : {std::pair{641, 0}, std::pair{643, -1}, std::pair{640, 0}}) {
     GlWindow window("Plumo");
     ASSERT_TRUE(window.Create(width, 480, 16, 8, 0, false, false));
@@ -174,7 +175,7 @@ TEST_F(WindowCreateTest, TitleKeepsAtMost255Characters) {
   EXPECT_EQ(std::string(cut.title), tooLong.substr(0, 255));
 
   ASSERT_TRUE(cut.Create(64, 48, 16, 8, 0, false, false));
-  EXPECT_EQ(wincore::WindowManager::Get().Find(cut.hwnd)->title, tooLong.substr(0, 255));
+  EXPECT_EQ(core::Windows().Find(cut.hwnd)->title, tooLong.substr(0, 255));
 }
 
 TEST_F(WindowCreateTest, ANeverCreatedWindowClosesWithoutTouchingTheDisplay) {
@@ -206,8 +207,8 @@ TEST_F(WindowCreateTest, CloseTearsDownInOrderAndCanRunAgain) {
   EXPECT_EQ(window.hdc, nullptr);
   EXPECT_EQ(window.hglrc, nullptr);
   EXPECT_FALSE(ClassRegistered());
-  EXPECT_FALSE(platform.modeSwitched);
-  EXPECT_EQ(platform.cursorCounter, 0);
+  EXPECT_FALSE(platform.ModeSwitched());
+  EXPECT_EQ(platform.CursorCounter(), 0);
   // Close leaves the flag alone: only WM_CLOSE sets it.
   EXPECT_FALSE(window.IsClosed());
 
@@ -266,7 +267,7 @@ TEST_P(CreateFailureTest, LeavesTheDescribedState) {
   EXPECT_EQ(platform.Count("glViewport"), 0u) << "Resize must not run";
 
   EXPECT_EQ(window.hwnd != nullptr, step.windowLeft) << TRACE();
-  EXPECT_EQ(wincore::WindowManager::Get().WindowCount(), step.windowLeft ? 1u : 0u);
+  EXPECT_EQ(core::Windows().WindowCount(), step.windowLeft ? 1u : 0u);
   EXPECT_EQ(ClassRegistered(), step.classLeft) << TRACE();
   if (step.closeRan) {
     // Close restores the display and the cursor though neither was changed.
@@ -295,10 +296,10 @@ TEST_F(WindowCreateTest, RefusedDisplayModeLeavesTheWindowShownAndTheCursorAlone
   EXPECT_FALSE(window.Create(640, 480, 16, 8, 0, true, true));
   EXPECT_TRUE(window.IsClosed());
   EXPECT_TRUE(NativeWindow(window.hwnd)->visible);
-  EXPECT_EQ(platform.currentContext, window.hglrc);
+  EXPECT_EQ(core::CurrentContext(), window.hglrc);
   EXPECT_EQ(platform.Count("ShowCursor"), 0u);
   EXPECT_EQ(platform.Count("glViewport"), 0u);
-  EXPECT_FALSE(platform.modeSwitched);
+  EXPECT_FALSE(platform.ModeSwitched());
 }
 
 TEST_F(WindowCreateTest, DestructorReleasesWhatAFailedCreateLeft) {
@@ -307,9 +308,9 @@ TEST_F(WindowCreateTest, DestructorReleasesWhatAFailedCreateLeft) {
     platform.Fail("GetDC");
     ASSERT_FALSE(window.Create(640, 480, 16, 8, 0, true, true));
   }
-  EXPECT_EQ(wincore::WindowManager::Get().WindowCount(), 0u);
+  EXPECT_EQ(core::Windows().WindowCount(), 0u);
   EXPECT_FALSE(ClassRegistered());
-  EXPECT_FALSE(platform.modeSwitched);
+  EXPECT_FALSE(platform.ModeSwitched());
 }
 
 }  // namespace

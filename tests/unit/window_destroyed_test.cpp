@@ -4,7 +4,7 @@
 // destroyed before its creation messages are over, nothing more reaches the
 // destroyed handle, and nothing of the window is left behind.
 #include "fake_test.h"
-#include "platform/core/window_manager.h"
+#include "platform/core/layer_windows.h"
 
 namespace {
 
@@ -101,8 +101,8 @@ TEST_P(WindowDestroyedTest, LeavesNothingBehindAndHearsNothingMore) {
   }
   EXPECT_EQ(platform.Count("-> WM_NCDESTROY"), 1u) << TRACE();
   EXPECT_THAT(HeardAfterDestruction(destroyed), ::testing::IsEmpty()) << TRACE();
-  EXPECT_EQ(wincore::WindowManager::Get().WindowCount(), 0u);
-  EXPECT_TRUE(platform.deviceContexts.empty()) << "the window's DC outlived it";
+  EXPECT_EQ(core::Windows().WindowCount(), 0u);
+  EXPECT_TRUE(platform.LiveDeviceContexts() == 0) << "the window's DC outlived it";
   EXPECT_TRUE(UnregisterClassA(kClass, nullptr)) << "the class still counts the window";
   // Later calls on the handle fail.
   EXPECT_FALSE(ShowWindow(destroyed, SW_SHOWNORMAL));

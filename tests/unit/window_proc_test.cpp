@@ -1,7 +1,7 @@
 // The window procedure: what each message does, with and without the link to
 // the GlWindow, and the link itself.
 #include "fake_test.h"
-#include "platform/core/window_manager.h"
+#include "platform/core/layer_windows.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ class WindowProcTest : public FakeTest {
     return WindowProc(hwnd, message, wParam, lParam);
   }
   bool Defaulted() const { return platform.IndexOf("DefWindowProcA", start) != std::string::npos; }
-  bool Alive() const { return wincore::WindowManager::Get().Find(hwnd) != nullptr; }
+  bool Alive() const { return core::Windows().Find(hwnd) != nullptr; }
 
   GlWindow window{"Plumo"};
   HWND hwnd = nullptr;
@@ -68,7 +68,7 @@ TEST_F(WindowProcTest, EscapeOnlyPostsClose) {
   EXPECT_THAT(Only({"PostMessageA", "DefWindowProcA"}, start),
               ElementsAre("PostMessageA(" + fake::Handle(hwnd).text + ", WM_CLOSE, 0x0, 0x0)"));
   EXPECT_FALSE(window.IsClosed());
-  EXPECT_EQ(wincore::WindowManager::Get().QueuedMessages(), 1u);
+  EXPECT_EQ(core::Windows().QueuedMessages(), 1u);
 }
 
 TEST_F(WindowProcTest, OtherKeysAreSwallowed) {
@@ -145,7 +145,7 @@ TEST_F(UnlinkedWindowTest, CloseWithoutALinkIsDefaultProcessingOnly) {
   WindowProc(hwnd, WM_SIZE, 0, MAKELPARAM(5, 5));
   EXPECT_EQ(platform.Count("glViewport"), 0u);
   WindowProc(hwnd, WM_CLOSE, 0, 0);
-  EXPECT_EQ(wincore::WindowManager::Get().Find(hwnd), nullptr);
+  EXPECT_EQ(core::Windows().Find(hwnd), nullptr);
 }
 
 }  // namespace

@@ -20,11 +20,11 @@ class WebFonts : public ::testing::Test {
  protected:
   void SetUp() override {
     context.SetDrawableSize(640, 480);
-    webgl::MakeCurrent(&context);
+    web::gl::MakeCurrent(&context);
   }
   void TearDown() override {
     SelectObject(hdc, stock);
-    webgl::MakeCurrent(nullptr);
+    web::gl::MakeCurrent(nullptr);
   }
 
   std::vector<float> Raster() {
@@ -34,7 +34,7 @@ class WebFonts : public ::testing::Test {
   }
 
   RecordingRenderer renderer;
-  webgl::GlContext context{&renderer};
+  web::gl::GlContext context{&renderer};
   HDC hdc = reinterpret_cast<HDC>(0x20001);
   HGDIOBJ stock = nullptr;
 };
@@ -50,8 +50,8 @@ TEST_F(WebFonts, OnlyTheFaceThePageShipsCanBeMadeAndOthersSaySo) {
   EXPECT_EQ(PageFont("Arial", -47), nullptr);
   EXPECT_EQ(PageFont("Arial", -48, FW_BOLD, TRUE), nullptr);
   const std::string lines = testing::internal::GetCapturedStderr();
-  EXPECT_NE(lines.find("plumo: CreateFontA: the page has no font \"Times New Roman\" of height "
-                       "-20 and weight 400\n"),
+  EXPECT_NE(lines.find("plumo: CreateFontA: no font matches \"Times New Roman\": the page has no "
+                       "font \"Times New Roman\" of height -20 and weight 400\n"),
             std::string::npos)
       << lines;
   EXPECT_NE(lines.find("weight 700, italic\n"), std::string::npos) << lines;
@@ -82,7 +82,7 @@ TEST_F(WebFonts, BitmapListsAdvanceByTheWidthsAndRestoreTheAlignment) {
   ASSERT_EQ(renderer.draws.size(), 1u);
   // Six corners a glyph; the first and the last are the two E's, one E and
   // one space apart, and of one size.
-  const std::vector<webgl::Vertex>& v = renderer.draws[0].vertices;
+  const std::vector<web::gl::Vertex>& v = renderer.draws[0].vertices;
   ASSERT_GE(v.size(), 12u);
   const size_t last = v.size() - 6;
   auto pixels = [](float clipX) { return (clipX + 1) * 320; };
@@ -105,7 +105,7 @@ TEST_F(WebFonts, OutlineListsAreTheBakedFlatOnesOnly) {
   EXPECT_FLOAT_EQ(modelview[12], metrics['A'].gmfCellIncX);
   context.Flush();
   ASSERT_FALSE(renderer.draws.empty());
-  EXPECT_EQ(renderer.draws[0].shape, webgl::Shape::kTriangles);
+  EXPECT_EQ(renderer.draws[0].shape, web::gl::Shape::kTriangles);
 
   ASSERT_TRUE(wglUseFontOutlinesA(hdc, 0, 256, base, 0.0f, 0.0f, WGL_FONT_LINES, nullptr));
   testing::internal::CaptureStderr();

@@ -1,10 +1,8 @@
-// The web layer's platform-free parts: key codes, where the picture lands on
-// the canvas, and the baked font data.
+// The web backend's platform-free parts: key codes and the baked font data.
 #include <gtest/gtest.h>
 
 #include "platform/web/fonts/baked_font.h"
-#include "platform/web/win32/presentation.h"
-#include "platform/web/win32/virtual_keys.h"
+#include "platform/web/virtual_keys.h"
 
 namespace {
 
@@ -22,25 +20,6 @@ TEST(VirtualKeys, BrowserKeyCodesBecomeWin32VirtualKeys) {
   EXPECT_EQ(web::VirtualKeyFromCode("Slash"), 0xBFu);
   for (const char* unknown : {"", "F25", "F0", "Key", "KeyAB", "Keya", "Digit", "Fn", "Lang1"})
     EXPECT_EQ(web::VirtualKeyFromCode(unknown), 0u) << unknown;
-}
-
-TEST(Presentation, FitKeepsTheAspectAndCentresWithBlackBars) {
-  const web::Placement tall = web::Fit(640, 480, 1280, 1024);
-  EXPECT_EQ(tall.x, 0);
-  EXPECT_EQ(tall.y, 32);
-  EXPECT_EQ(tall.width, 1280);
-  EXPECT_EQ(tall.height, 960);
-  const web::Placement wide = web::Fit(640, 480, 1000, 568);
-  EXPECT_EQ(wide.width, 757);  // 757.33, rounded
-  EXPECT_EQ(wide.height, 568);
-  EXPECT_EQ(wide.x, 121);
-  EXPECT_EQ(wide.y, 0);
-  const web::Placement same = web::Fit(640, 480, 640, 480);
-  EXPECT_EQ(same.width, 640);
-  EXPECT_EQ(same.height, 480);
-  EXPECT_EQ(same.x, 0);
-  EXPECT_EQ(web::Fit(640, 480, 0, 480).width, 0);
-  EXPECT_EQ(web::Fit(0, 480, 640, 480).height, 0);
 }
 
 baked::Face SmallFace() {

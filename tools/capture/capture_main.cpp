@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "capture_options.h"
-#include "platform/native/win32/native_signals.h"
+#include "platform/native/close_signals.h"
 #include "platform/native/window_system/sdl_backend.h"
 #include "platform/platform.h"
 #include "recording.h"

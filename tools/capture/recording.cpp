@@ -6,7 +6,8 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/native/win32/native_windows.h"
+#include "platform/core/layer_windows.h"
+#include "platform/native/window_system/sdl_backend.h"
 #include "platform/platform.h"
 #include "scene/wave_demo.h"
 #include "window/gl_window.h"
@@ -80,7 +81,7 @@ bool Recording::ReadBack(Image* out) {
   if (!window || !window->hdc) return false;
   // The demo's own picture, before the swap: the layer's framebuffer of its
   // pixel format, whatever the screen's visual.
-  backend::Surface* surface = native::SurfaceOf(native::WindowFromDC(window->hdc));
+  core::Surface* surface = core::SurfaceOf(core::WindowFromDC(window->hdc));
   backend::Picture picture;
   if (!surface || !backend::ReadPicture(surface, /*shown=*/false, &picture)) return false;
   if (!bitsKnown) {

@@ -1,7 +1,7 @@
 // The thread's message queue, sent messages and default processing.
 #include "platform/core/window_manager.h"
 
-namespace wincore {
+namespace core {
 namespace {
 
 bool InRange(UINT message, UINT filterMin, UINT filterMax) {
@@ -76,4 +76,4 @@ LRESULT WindowManager::DefaultProcessing(HWND hwnd, UINT msg, WPARAM wParam, LPA
   }
 }
 
-}  // namespace wincore
+}  // namespace core

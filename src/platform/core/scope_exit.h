@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace wincore {
+namespace core {
 
 template <typename Action>
 class OnScopeExit {
@@ -18,4 +18,4 @@ class OnScopeExit {
   Action action_;
 };
 
-}  // namespace wincore
+}  // namespace core

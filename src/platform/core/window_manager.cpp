@@ -6,7 +6,7 @@
 
 #include "platform/core/scope_exit.h"
 
-namespace wincore {
+namespace core {
 namespace {
 
 std::string Lower(const char* text) {
@@ -48,6 +48,7 @@ WindowManager& WindowManager::Get() {
 
 void WindowManager::Reset() {
   classes_.clear();
+  for (auto& entry : windows_) ReleaseLayerRecord(*entry.second);
   windows_.clear();
   queue_.clear();
   nextHandle_ = 0;
@@ -162,7 +163,11 @@ void WindowManager::Remove(HWND hwnd) {
                queue_.end());
   auto cls = classes_.find(it->second->classKey);
   if (cls != classes_.end()) cls->second.windowCount--;
+  // The record leaves the table before its surface goes: a backend hearing of
+  // the surface's end finds no window for it.
+  std::unique_ptr<Window> gone = std::move(it->second);
   windows_.erase(it);
+  ReleaseLayerRecord(*gone);
 }
 
 Window* WindowManager::Find(HWND hwnd) {
@@ -249,4 +254,4 @@ void WindowManager::SendMove(HWND hwnd) {
   Send(hwnd, WM_MOVE, 0, MAKELPARAM(window->clientRect.left, window->clientRect.top));
 }
 
-}  // namespace wincore
+}  // namespace core

@@ -1,14 +1,13 @@
-// The part of user32 that is pure bookkeeping, shared by the native layer and
-// the test fake so that the two cannot drift apart: the window-class table,
-// window records with their extra bytes, the thread's message queue, the
-// messages Windows sends around create, show, move and destroy, and default
+// The part of user32 that is pure bookkeeping: the window-class table, window
+// records with their extra bytes, the thread's message queue, the messages
+// Windows sends around create, show, move and destroy, and default
 // processing.
 //
-// It knows nothing of a window system. A platform's user32 entry points call
-// into it and add their own work (a native window, a trace line). Where
-// Windows' default processing calls a public entry point (WM_CLOSE destroys
-// the window), this code calls that entry point too, so whichever platform is
-// linked sees the call.
+// It knows nothing of a window system: the entry points (user32_*.cpp) call
+// into it and add the backend's surface behind each window. Where Windows'
+// default processing calls a public entry point (WM_CLOSE destroys the
+// window), this code calls that entry point too, so that the call is traced
+// and guarded like any other.
 #pragma once
 
 #include <deque>
@@ -18,9 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/backend.h"
 #include "platform/platform.h"
 
-namespace wincore {
+namespace core {
 
 struct WindowClass {
   WNDCLASSA info{};
@@ -42,7 +42,23 @@ struct Window {
   bool visible = false;
   bool needsFirstSize = false;  // overlapped windows get WM_SIZE at first show
   bool destroying = false;
+
+  // What the layer keeps beside Windows' own record.
+  HDC hdc = nullptr;           // CS_OWNDC: one per window, for its whole life
+  Surface* surface = nullptr;  // made with the pixel format, or at the first show
+  int pixelFormat = 0;
+  bool fullscreen = false;   // holds a display mode
+  bool virtualMode = false;  // ... one the real display never took
+  enum class View { kPlain, kCovering, kWindowed };
+  View view = View::kPlain;  // how a virtual mode is shown
+  POINT windowedTopLeft{};   // where the window was before it went fullscreen
+  POINT windowedSize{};      // its client size then
+  POINT viewWindowSize{};    // the size of its own window when a mode is shown in one
 };
+
+// Gives back what the layer holds for a window that is going: its surface,
+// and the font selected into its device context. (user32_windows.cpp)
+void ReleaseLayerRecord(Window& window);
 
 // The frame AdjustWindowRectEx adds around a client area for these styles.
 RECT FrameInsets(DWORD style, DWORD exStyle);
@@ -70,6 +86,11 @@ class WindowManager {
   bool DestroyWindow(HWND hwnd);
   Window* Find(HWND hwnd);
   size_t WindowCount() const { return windows_.size(); }
+  // Each window, in the order of their handles; `visit` may not destroy any.
+  template <typename Visit>
+  void ForEach(const Visit& visit) {
+    for (auto& entry : windows_) visit(*entry.second);
+  }
 
   // Extra bytes; false for a bad handle or an index outside the window's bytes.
   bool SetExtra(HWND hwnd, int index, LONG_PTR value, LONG_PTR* previous);
@@ -106,4 +127,4 @@ class WindowManager {
   uintptr_t nextHandle_ = 0;
 };
 
-}  // namespace wincore
+}  // namespace core

@@ -1,14 +1,17 @@
 // The program's entry on Linux: what the C runtime's start-up does on Windows
 // before it calls WinMain, after the layer's own options are read.
+#include "platform/core/options.h"
+#include "platform/native/close_signals.h"
+#include "platform/native/command_line.h"
 #include "platform/native/fonts/native_fonts.h"
-#include "platform/native/win32/native_signals.h"
 #include "platform/native/window_system/gl_warm_up.h"
-#include "platform/native/window_system/options.h"
 #include "platform/native/window_system/sdl_backend.h"
 #include "platform/platform.h"
 
 int main(int argc, char** argv) {
-  const int status = native::ParseCommandLine(argc, argv, &native::LayerOptions());
+  core::Options& options = core::LayerOptions();
+  native::ReadEnvironment(&options);
+  const int status = native::ParseCommandLine(argc, argv, &options);
   if (status >= 0) return status;
   // Before any thread starts, and before any Xlib call.
   backend::PrepareEnvironment();

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
-#include "platform/web/win32/web_layer.h"
+#include "platform/web/web_backend.h"
 
 // `frames` > 0: the fixed-step run of the page's ?frames=N&fps=F.
 extern "C" EMSCRIPTEN_KEEPALIVE int plumo_run(int frames, int fps) {

@@ -11,15 +11,11 @@
 
 #include <string>
 
+#include "platform/core/backend.h"
+
 namespace native {
 
-// What CreateFontA asks for, in GDI's terms.
-struct FontRequest {
-  std::string faceName;
-  int height = 0;  // < 0: em height in pixels; > 0: cell height; 0: default
-  int weight = 0;  // FW_* (0 is "don't care")
-  bool italic = false;
-};
+using core::FontRequest;
 
 // A face at the size and style one font object asked for.
 struct SizedFont {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/native/native_report.h"
+#include "platform/core/report.h"
 
 namespace native {
 
@@ -257,8 +257,8 @@ void GlyphTessellator::Fill(const std::vector<GLdouble>& points,
   extra_.clear();
   face_ = nullptr;
   if (error_) {
-    Report("wglUseFontOutlinesA", "GLU tessellator: %s",
-           reinterpret_cast<const char*>(gluErrorString(error_)));
+    core::Report("wglUseFontOutlinesA", "GLU tessellator: %s",
+                 reinterpret_cast<const char*>(gluErrorString(error_)));
     error_ = 0;
   }
 }

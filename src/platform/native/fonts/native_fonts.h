@@ -1,24 +1,27 @@
-// What the font half of gdi32 offers the rest of the native layer (and the
-// layer's own tests), beyond the Win32 entry points. Free of FreeType and
-// fontconfig, so anything in the layer may include it.
+// What the native backend's font half offers the backend's table (and the
+// layer's own tests). Free of FreeType and fontconfig, so anything in the
+// layer may include it.
 #pragma once
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/core/backend.h"
 
 namespace native {
 
 struct SizedFont;
 
-// The face behind the font selected into `hdc`: the stock font for a device
-// context that was never given one. Null for a null DC, or when even the stock
-// font cannot be resolved, which is reported in the name of `call`.
-const SizedFont* SelectedFont(HDC hdc, const char* call);
+// Faces through fontconfig and FreeType (native_faces.cpp).
+core::Face* OpenFace(const core::FontRequest& request, std::string* why);
+void CloseFace(core::Face* face);
+const SizedFont& FontOf(const core::Face& face);
+bool CharWidths(core::Face* face, UINT first, UINT last, int* widths);
 
-// Forgets what was selected into a device context that is being released, so
-// a later DC with the same handle value starts with the stock font again.
-void ForgetDeviceContext(HDC hdc);
+// Display lists made from a face, into the context current on this thread
+// (wgl_fonts.cpp).
+bool BuildBitmapLists(const SizedFont& font, DWORD first, DWORD count, DWORD listBase);
+bool BuildOutlineLists(const SizedFont& font, DWORD first, DWORD count, DWORD listBase,
+                       bool polygons, float deviation, float extrusion, GLYPHMETRICSFLOAT* metrics);
 
 // What a font object resolved to, as GetTextFace and GetTextMetrics would
 // tell on Windows.
@@ -32,11 +35,11 @@ struct FontDescription {
   bool slant = false;     // italic drawn by the layer, the face has none
 };
 
+// False for anything that is not a live font object.
+bool DescribeFont(HGDIOBJ font, FontDescription* description);
+
 // Starts reading fontconfig's configuration on a thread of its own, so the
 // first CreateFontA need not wait for it. Called once at program start.
 void WarmUpFonts();
-
-// False for anything that is not a live font object.
-bool DescribeFont(HGDIOBJ font, FontDescription* description);
 
 }  // namespace native

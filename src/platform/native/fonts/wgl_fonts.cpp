@@ -1,17 +1,16 @@
-// opengl32's font calls: display lists made from the font selected into a
-// device context. The glyphs themselves come from glyph_builder; this file
-// checks the call, walks the codes, spreads the glyph work over spare cores
-// and keeps the caller's GL state intact.
+// Display lists made from a face, for wglUseFontBitmapsA and
+// wglUseFontOutlinesA. The glyphs themselves come from glyph_builder; this
+// file walks the codes, spreads the glyph work over spare cores and keeps the
+// caller's GL state intact.
 #include <algorithm>
 #include <memory>
 #include <vector>
 
-#include "platform/native/entry_guard.h"
+#include "platform/core/report.h"
 #include "platform/native/fonts/font_resolver.h"
 #include "platform/native/fonts/glyph_builder.h"
 #include "platform/native/fonts/native_fonts.h"
 #include "platform/native/fonts/ordered_work.h"
-#include "platform/native/native_report.h"
 #include "platform/native/window_system/sdl_backend.h"
 
 namespace native {
@@ -38,7 +37,7 @@ bool MakeTessellators(size_t workers) {
   while (state.perWorker.size() < workers) {
     auto tessellator = std::make_unique<GlyphTessellator>();
     if (!tessellator->Usable()) {
-      if (!state.reported) Report("wglUseFontOutlinesA", "GLU cannot make a tessellator");
+      if (!state.reported) core::Report("wglUseFontOutlinesA", "GLU cannot make a tessellator");
       state.reported = true;
       return false;
     }
@@ -135,7 +134,7 @@ class FontCopies {
   std::vector<SizedFont> copies_;
 };
 
-bool BuildBitmapLists(const SizedFont& font, DWORD first, DWORD count, DWORD listBase) {
+bool BuildBitmapBatch(const SizedFont& font, DWORD first, DWORD count, DWORD listBase) {
   const FontCopies fonts(font, SpareCores(kMaxHelpers));
   std::vector<BitmapGlyph> glyphs(count);
   const bool topDown = backend::CurrentDrawsTopDown();
@@ -151,7 +150,7 @@ bool BuildBitmapLists(const SizedFont& font, DWORD first, DWORD count, DWORD lis
   return RunInOrder(count, fonts.Helpers(), render, compile);
 }
 
-bool BuildOutlineLists(const SizedFont& font, DWORD first, DWORD count, DWORD listBase,
+bool BuildOutlineBatch(const SizedFont& font, DWORD first, DWORD count, DWORD listBase,
                        const OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) {
   const FontCopies fonts(font, SpareCores(kMaxHelpers));
   if (style.polygons && !MakeTessellators(1 + fonts.Helpers())) return false;
@@ -172,40 +171,27 @@ bool BuildOutlineLists(const SizedFont& font, DWORD first, DWORD count, DWORD li
 }
 
 }  // namespace
+
+bool BuildBitmapLists(const SizedFont& font, DWORD first, DWORD count, DWORD listBase) {
+  if (!HasCurrentContext()) return false;
+  const ScopedUnpack unpack(kGlyphUnpack);
+  return InBatches(first, count, listBase, [&](DWORD from, DWORD n, DWORD base) {
+    return BuildBitmapBatch(font, from, n, base);
+  });
+}
+
+bool BuildOutlineLists(const SizedFont& font, DWORD first, DWORD count, DWORD listBase,
+                       bool polygons, float deviation, float extrusion,
+                       GLYPHMETRICSFLOAT* metrics) {
+  if (!HasCurrentContext()) return false;
+  OutlineStyle style;
+  style.polygons = polygons;
+  style.deviation = deviation;
+  style.extrusion = extrusion;
+  return InBatches(first, count, listBase, [&](DWORD from, DWORD n, DWORD base) {
+    return BuildOutlineBatch(font, from, n, base, style,
+                             metrics ? metrics + (base - listBase) : nullptr);
+  });
+}
+
 }  // namespace native
-
-BOOL WINAPI wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase) try {
-  const native::EntryPoint entry(__func__);
-  const native::SizedFont* font = native::SelectedFont(hdc, "wglUseFontBitmapsA");
-  if (!font || !native::HasCurrentContext()) return FALSE;
-
-  const native::ScopedUnpack unpack(native::kGlyphUnpack);
-  const bool built =
-      native::InBatches(first, count, listBase, [&](DWORD from, DWORD n, DWORD base) {
-        return native::BuildBitmapLists(*font, from, n, base);
-      });
-  return built ? TRUE : FALSE;
-} catch (...) {
-  return native::Failed(__func__, FALSE);
-}
-
-BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation,
-                                FLOAT extrusion, int format, LPGLYPHMETRICSFLOAT metrics) try {
-  const native::EntryPoint entry(__func__);
-  if (format != WGL_FONT_POLYGONS && format != WGL_FONT_LINES) return FALSE;
-  const native::SizedFont* font = native::SelectedFont(hdc, "wglUseFontOutlinesA");
-  if (!font || !native::HasCurrentContext()) return FALSE;
-
-  native::OutlineStyle style;
-  style.polygons = format == WGL_FONT_POLYGONS;
-  style.deviation = std::max(deviation, 0.0f);
-  style.extrusion = std::max(extrusion, 0.0f);
-  const bool built =
-      native::InBatches(first, count, listBase, [&](DWORD from, DWORD n, DWORD base) {
-        return native::BuildOutlineLists(*font, from, n, base, style,
-                                         metrics ? metrics + (base - listBase) : nullptr);
-      });
-  return built ? TRUE : FALSE;
-} catch (...) {
-  return native::Failed(__func__, FALSE);
-}

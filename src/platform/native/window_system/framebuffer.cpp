@@ -177,7 +177,7 @@ void Framebuffer::Bind() const {
   Gl().bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
 }
 
-void Framebuffer::PresentInto(int drawableWidth, int drawableHeight, const native::Rect& target,
+void Framebuffer::PresentInto(int drawableWidth, int drawableHeight, const core::Rect& target,
                               bool linear) const {
   const Entries& gl = Gl();
   // Save.

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/native/window_system/pixel_formats.h"
-#include "platform/native/window_system/present_geometry.h"
+#include "platform/core/backend.h"
+#include "platform/core/present_geometry.h"
 
 namespace backend {
+
+using core::PixelFormat;
 
 // A picture read back, 8-bit RGB with rows top down, and the significant
 // bits of the buffers it came from.
@@ -47,7 +49,7 @@ class Framebuffer {
   // Scales the picture into framebuffer 0 at `target` (top-down, in the
   // drawable's pixels), black around it, and leaves the bindings, the
   // scissor test, the clear colour and the colour mask as it found them.
-  void PresentInto(int drawableWidth, int drawableHeight, const native::Rect& target,
+  void PresentInto(int drawableWidth, int drawableHeight, const core::Rect& target,
                    bool linear) const;
   // The picture as drawn so far (the bindings left as found).
   bool Read(Picture* picture) const;

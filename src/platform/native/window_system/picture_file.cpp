@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/native/native_report.h"
+#include "platform/core/report.h"
 #include "platform/native/window_system/png_writer.h"
 #include "platform/native/window_system/sdl_internal.h"
 
@@ -66,15 +66,15 @@ namespace backend {
 void SavePictureOf(Surface* surface) {
   Picture picture;
   if (!ReadPicture(surface, /*shown=*/true, &picture)) {
-    native::Report("F12", "there is no picture to save yet");
+    core::Report("F12", "there is no picture to save yet");
     return;
   }
   std::string path;
   std::string error;
   if (native::SavePicture(picture, native::PictureFolder(), std::time(nullptr), &path, &error)) {
-    native::Report("F12", "saved the picture as %s", path.c_str());
+    core::Report("F12", "saved the picture as %s", path.c_str());
   } else {
-    native::Report("F12", "cannot save the picture: %s", error.c_str());
+    core::Report("F12", "cannot save the picture: %s", error.c_str());
   }
 }
 

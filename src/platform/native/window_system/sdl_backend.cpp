@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/native/native_report.h"
+#include "platform/core/options.h"
+#include "platform/core/report.h"
 #include "platform/native/window_system/gl_warm_up.h"
-#include "platform/native/window_system/options.h"
 #include "platform/native/window_system/sdl_internal.h"
 
 namespace backend {
@@ -17,9 +17,8 @@ const char kSurfaceKey[] = "plumo.surface";
 struct State {
   bool open = false;
   bool exitHookInstalled = false;
-  bool glLibraryHeld = false;    // our own reference on SDL's GL library
-  unsigned mouseKeys = 0;        // MK_* bits of the buttons held
-  bool swallowReturnUp = false;  // the Return of an Alt+Enter the layer took
+  bool glLibraryHeld = false;  // our own reference on SDL's GL library
+  unsigned mouseKeys = 0;      // MK_* bits of the buttons held
 };
 
 State& Backend() {
@@ -29,9 +28,16 @@ State& Backend() {
 
 // A switched display mode is not put back by X when the process ends, so the
 // desktop mode is restored on every normal exit path (return from main, exit).
+//
+// A context may still be alive then (a program need not delete it). Closing
+// the display tears it down, and Mesa's llvmpipe deadlocks if its rasterizer
+// threads are still drawing a frame at that moment: one thread sees the exit
+// flag while another waits for it at a barrier. So the frames in flight are
+// finished first.
 void CloseAtExit() {
   if (!Backend().open) return;
   Backend().open = false;
+  if (SDL_GL_GetCurrentContext()) glFinish();
   if (Backend().glLibraryHeld) SDL_GL_UnloadLibrary();
   Backend().glLibraryHeld = false;
   SDL_Quit();
@@ -55,43 +61,7 @@ Surface* SurfaceOf(Uint32 windowId) {
   return static_cast<Surface*>(SDL_GetWindowData(window, kSurfaceKey));
 }
 
-void* OwnerOf(Uint32 windowId) {
-  Surface* surface = SurfaceOf(windowId);
-  return surface ? surface->owner : nullptr;
-}
-
-void ToggleView(Surface* surface) {
-  if (surface->view == Surface::View::kCovering) {
-    ShowInWindow(surface, surface->windowedWidth, surface->windowedHeight);
-  } else if (surface->view == Surface::View::kWindowed) {
-    CoverDisplay(surface);
-  }
-}
-
-// Alt+Enter and F12 belong to the layer: true when the key was one of them.
-bool TakeLayerKey(const SDL_KeyboardEvent& key) {
-  State& state = Backend();
-  const SDL_Keycode sym = key.keysym.sym;
-  if (sym == SDLK_F12) {
-    if (key.type == SDL_KEYDOWN && !key.repeat) {
-      if (Surface* surface = SurfaceOf(key.windowID)) SavePictureOf(surface);
-    }
-    return true;
-  }
-  if (sym != SDLK_RETURN) return false;
-  if (key.type == SDL_KEYUP && state.swallowReturnUp) {
-    state.swallowReturnUp = false;
-    return true;
-  }
-  if (key.type != SDL_KEYDOWN || !(key.keysym.mod & KMOD_ALT)) return false;
-  state.swallowReturnUp = true;
-  Surface* surface = SurfaceOf(key.windowID);
-  if (surface && !key.repeat) ToggleView(surface);
-  return true;
-}
-
 bool TranslateKey(const SDL_KeyboardEvent& key, Event* out) {
-  if (TakeLayerKey(key)) return false;
   out->virtualKey = VirtualKey(key.keysym.sym);
   if (out->virtualKey == 0) return false;
   out->kind = key.type == SDL_KEYDOWN ? Event::kKeyDown : Event::kKeyUp;
@@ -99,7 +69,7 @@ bool TranslateKey(const SDL_KeyboardEvent& key, Event* out) {
   out->alt = (key.keysym.mod & KMOD_ALT) != 0;
   // SDL takes X focus changes with a delay, and names no window for a key
   // typed meanwhile; such a key goes to the window that has the focus.
-  out->owner = OwnerOf(key.windowID);
+  out->surface = SurfaceOf(key.windowID);
   return true;
 }
 
@@ -119,8 +89,8 @@ bool TranslateWindowEvent(const SDL_WindowEvent& window, Event* out) {
   }
   out->x = window.data1;
   out->y = window.data2;
-  out->owner = OwnerOf(window.windowID);
-  return out->owner != nullptr;
+  out->surface = SurfaceOf(window.windowID);
+  return out->surface != nullptr;
 }
 
 // Win32's MK_* bits.
@@ -128,23 +98,12 @@ const unsigned kButtonKeys[3] = {0x0001, 0x0002, 0x0010};  // MK_LBUTTON, MK_RBU
 const unsigned kShiftKey = 0x0004;
 const unsigned kControlKey = 0x0008;
 
-// A pointer event at (x, y) in window coordinates, as the client point of
-// the demo's picture under it.
+// A pointer event at (x, y) in window coordinates.
 bool TranslatePointer(Uint32 windowId, int x, int y, Event* out) {
-  Surface* surface = SurfaceOf(windowId);
-  if (!surface || !surface->owner) return false;
-  int windowWidth = 0;
-  int windowHeight = 0;
-  SDL_GetWindowSize(surface->window, &windowWidth, &windowHeight);
-  int drawableWidth = 0;
-  int drawableHeight = 0;
-  const native::Rect picture = PresentedRect(surface, &drawableWidth, &drawableHeight);
-  const native::ClientPoint point =
-      native::PicturePoint(x, y, windowWidth, windowHeight, drawableWidth, drawableHeight, picture,
-                           surface->pictureWidth, surface->pictureHeight);
-  out->owner = surface->owner;
-  out->x = point.x;
-  out->y = point.y;
+  out->surface = SurfaceOf(windowId);
+  if (!out->surface) return false;
+  out->x = x;
+  out->y = y;
   const SDL_Keymod mod = SDL_GetModState();
   out->keys = Backend().mouseKeys | ((mod & KMOD_SHIFT) ? kShiftKey : 0) |
               ((mod & KMOD_CTRL) ? kControlKey : 0);
@@ -173,7 +132,7 @@ bool Translate(const SDL_Event& event, Event* out) {
     case SDL_WINDOWEVENT:
       return TranslateWindowEvent(event.window, out);
     case SDL_MOUSEMOTION:
-      out->kind = Event::kMouseMove;
+      out->kind = Event::kPointerMove;
       return TranslatePointer(event.motion.windowID, event.motion.x, event.motion.y, out);
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -235,6 +194,10 @@ bool SetDesktopFullscreen(SDL_Window* window, bool fullscreen) {
   return SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
 }
 
+void ResizeWindow(SDL_Window* window, int width, int height) {
+  SDL_SetWindowSize(window, width > 0 ? width : 1, height > 0 ? height : 1);
+}
+
 SDL_Rect DisplayBounds() {
   SDL_Rect bounds{0, 0, 0, 0};
   SDL_GetDisplayBounds(ChosenDisplay(), &bounds);
@@ -243,15 +206,15 @@ SDL_Rect DisplayBounds() {
 
 }  // namespace
 
-void ReportSdl(const char* call, const char* reason) {
-  native::Report(call, "%s: %s", reason, SDL_GetError());
+void ReportSdl(const char* reason) {
+  core::Report(core::CallInProgress(), "%s: %s", reason, SDL_GetError());
 }
 
 void PrepareEnvironment() {
   setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", /*overwrite=*/0);
 }
 
-bool Open(const char* call) {
+bool Open() {
   State& state = Backend();
   if (state.open) return true;
   // Signals belong to the program: they close the window like the user does.
@@ -262,7 +225,7 @@ bool Open(const char* call) {
     char reason[128] = "cannot open the display";
     if (IsSet("DISPLAY"))
       std::snprintf(reason, sizeof reason, "cannot open the display %s", std::getenv("DISPLAY"));
-    ReportSdl(call, reason);
+    ReportSdl(reason);
     return false;
   }
   WatchForLostX11Display();
@@ -278,8 +241,8 @@ bool IsOpen() {
   return Backend().open;
 }
 
-Surface* CreateSurface(const SurfaceParams& params, const char* call) {
-  if (!Open(call)) return nullptr;
+Surface* CreateSurface(const SurfaceParams& params) {
+  if (!Open()) return nullptr;
   // SDL unloads its GL library with the last GL window, and from then on
   // SDL_GL_DeleteContext does nothing: a context deleted after its window (as
   // the demo does, and as Windows allows) would never be destroyed and its
@@ -288,11 +251,10 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
   // SDL's connection, which then runs beside the warm-up's.
   if (!Backend().glLibraryHeld) Backend().glLibraryHeld = SDL_GL_LoadLibrary(nullptr) == 0;
   auto* surface = new Surface;
-  surface->owner = params.owner;
   surface->borderless = params.borderless;
   surface->resizable = params.resizable;
-  surface->hasFormat = params.hasFormat;
-  surface->format = params.format;
+  surface->hasFormat = params.format != nullptr;
+  if (params.format) surface->format = *params.format;
   surface->pictureWidth = params.width;
   surface->pictureHeight = params.height;
   native::WaitForGlWarmUp();
@@ -310,8 +272,8 @@ Surface* CreateSurface(const SurfaceParams& params, const char* call) {
   if (!surface->window) {
     char reason[160];
     std::snprintf(reason, sizeof reason, "no GL visual with %d depth and %d stencil bits",
-                  params.format.depthBits, params.format.stencilBits);
-    ReportSdl(call, reason);
+                  surface->format.depthBits, surface->format.stencilBits);
+    ReportSdl(reason);
     delete surface;
     return nullptr;
   }
@@ -340,10 +302,6 @@ void MoveSurface(Surface* surface, int x, int y) {
   SDL_SetWindowPosition(surface->window, x, y);
 }
 
-void ResizeSurface(Surface* surface, int width, int height) {
-  SDL_SetWindowSize(surface->window, width > 0 ? width : 1, height > 0 ? height : 1);
-}
-
 void RaiseSurface(Surface* surface) {
   SDL_RaiseWindow(surface->window);
 }
@@ -356,25 +314,24 @@ void SurfaceSize(Surface* surface, int* width, int* height) {
   SDL_GetWindowSize(surface->window, width, height);
 }
 
-void SetPictureSize(Surface* surface, int width, int height) {
+void DrawableSize(Surface* surface, int* width, int* height) {
+  SDL_GL_GetDrawableSize(surface->window, width, height);
+}
+
+void SetPictureSize(Surface* surface, int width, int height, bool resizeWindow) {
+  if (resizeWindow) ResizeWindow(surface->window, width, height);
   if (surface->pictureWidth == width && surface->pictureHeight == height) return;
   surface->pictureWidth = width;
   surface->pictureHeight = height;
-  // A picture scaled onto the screen keeps its window as it is; so does a
-  // window in a real fullscreen mode.
-  const bool fullscreen = (SDL_GetWindowFlags(surface->window) & SDL_WINDOW_FULLSCREEN) != 0;
-  if (surface->view == Surface::View::kPlain && !fullscreen) ResizeSurface(surface, width, height);
   FollowPictureSize(surface);
 }
 
 int ChosenDisplay() {
   static int warned = -1;
-  const int wanted = native::LayerOptions().display;
+  const int wanted = core::LayerOptions().display;
   if (wanted == 0 || wanted < SDL_GetNumVideoDisplays()) return wanted;
   if (warned != wanted) {
-    char reason[96];
-    std::snprintf(reason, sizeof reason, "there is no display %d; using the primary", wanted);
-    native::Report("ChangeDisplaySettingsA", "%s", reason);
+    core::Report(core::CallInProgress(), "there is no display %d; using the primary", wanted);
     warned = wanted;
   }
   return 0;
@@ -405,9 +362,6 @@ bool RealMode(int index, DisplayMode* mode) {
 
 bool CoverDisplay(Surface* surface) {
   SDL_Window* window = surface->window;
-  if (surface->view == Surface::View::kWindowed)
-    SDL_GetWindowSize(window, &surface->windowedWidth, &surface->windowedHeight);
-  surface->view = Surface::View::kCovering;
   // Without a window manager nobody acts on the fullscreen state, so the
   // window first covers the monitor itself.
   const SDL_Rect bounds = DisplayBounds();
@@ -418,9 +372,6 @@ bool CoverDisplay(Surface* surface) {
 
 void ShowInWindow(Surface* surface, int width, int height) {
   SDL_Window* window = surface->window;
-  surface->view = Surface::View::kWindowed;
-  surface->windowedWidth = width;
-  surface->windowedHeight = height;
   SetDesktopFullscreen(window, false);
   SDL_SetWindowBordered(window, SDL_TRUE);
   SDL_SetWindowResizable(window, SDL_TRUE);
@@ -429,38 +380,40 @@ void ShowInWindow(Surface* surface, int width, int height) {
   SDL_SetWindowPosition(window, centred, centred);
 }
 
-Fullscreen EnterFullscreen(Surface* surface, int width, int height, int bitsPerPixel,
-                           int refreshRate) {
+core::RealSwitch EnterFullscreen(Surface* surface, const DisplayMode& wanted) {
   SDL_Window* window = surface->window;
   const int display = ChosenDisplay();
   SDL_Rect bounds;
-  if (SDL_GetDisplayBounds(display, &bounds) != 0) return Fullscreen::kFailed;
+  if (SDL_GetDisplayBounds(display, &bounds) != 0) return core::RealSwitch::kFailed;
   SDL_DisplayMode mode;
-  const bool haveMode = FindMode(display, width, height, bitsPerPixel, refreshRate, &mode);
+  const bool haveMode = FindMode(display, wanted.width, wanted.height, wanted.bitsPerPixel,
+                                 wanted.refreshRate, &mode);
   // Without a window manager nobody acts on the fullscreen state, so the
   // window is first made to cover the display itself.
   SDL_SetWindowPosition(window, bounds.x, bounds.y);
   SDL_SetWindowSize(window, haveMode ? mode.w : bounds.w, haveMode ? mode.h : bounds.h);
   if (haveMode && SDL_SetWindowDisplayMode(window, &mode) == 0 &&
       SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0) {
-    return Fullscreen::kMode;
+    return core::RealSwitch::kMode;
   }
   SDL_SetWindowSize(window, bounds.w, bounds.h);
   if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
-    return Fullscreen::kDesktop;
+    return core::RealSwitch::kDesktopSize;
   }
-  return Fullscreen::kFailed;
+  return core::RealSwitch::kFailed;
 }
 
 void LeaveFullscreen(Surface* surface, int x, int y, int width, int height) {
   SDL_Window* window = surface->window;
-  if (surface->view == Surface::View::kCovering) SetDesktopFullscreen(window, false);
-  surface->view = Surface::View::kPlain;
+  const Uint32 flags = SDL_GetWindowFlags(window);
+  // Covering the monitor is a state the window manager keeps, asked for in
+  // the layer's own request; a real switch is SDL's.
+  if (!(flags & SDL_WINDOW_FULLSCREEN)) SetDesktopFullscreen(window, false);
   SDL_SetWindowFullscreen(window, 0);
   SDL_SetWindowBordered(window, surface->borderless ? SDL_FALSE : SDL_TRUE);
   SDL_SetWindowResizable(window, surface->resizable ? SDL_TRUE : SDL_FALSE);
   SDL_SetWindowPosition(window, x, y);
-  ResizeSurface(surface, width, height);
+  ResizeWindow(window, width, height);
 }
 
 void ShowCursor(bool visible) {
@@ -473,6 +426,7 @@ void ReadEvents() {
 
 bool NextEvent(Event* event) {
   if (!Backend().open) return false;
+  *event = Event{};
   SDL_Event sdlEvent;
   while (SDL_PeepEvents(&sdlEvent, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
     if (Translate(sdlEvent, event)) return true;

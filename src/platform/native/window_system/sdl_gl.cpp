@@ -3,8 +3,8 @@
 // into the window.
 #include <memory>
 
-#include "platform/native/native_report.h"
-#include "platform/native/window_system/options.h"
+#include "platform/core/options.h"
+#include "platform/core/report.h"
 #include "platform/native/window_system/sdl_internal.h"
 
 namespace backend {
@@ -21,7 +21,7 @@ State& Gl() {
 }
 
 bool Direct() {
-  return native::LayerOptions().direct;
+  return core::LayerOptions().direct;
 }
 
 void Link(GlContext* context, Surface* surface) {
@@ -36,7 +36,7 @@ void Link(GlContext* context, Surface* surface) {
 void SetSwapInterval(Surface* surface) {
   if (surface->swapIntervalSet) return;
   surface->swapIntervalSet = true;
-  if (!native::LayerOptions().vsync) {
+  if (!core::LayerOptions().vsync) {
     SDL_GL_SetSwapInterval(0);
   } else if (SDL_GL_SetSwapInterval(-1) != 0) {
     SDL_GL_SetSwapInterval(1);
@@ -53,9 +53,9 @@ void PrepareFramebuffer(GlContext* context, Surface* surface) {
         !framebuffer.Make(surface->format, surface->pictureWidth, surface->pictureHeight)) {
       context->direct = true;
       if (!Gl().fallbackReported) {
-        native::Report("wglMakeCurrent",
-                       "this GL has no framebuffer objects for the pixel format; drawing straight "
-                       "into the window");
+        core::Report("wglMakeCurrent",
+                     "this GL has no framebuffer objects for the pixel format; drawing straight "
+                     "into the window");
         Gl().fallbackReported = true;
       }
       return;
@@ -98,16 +98,16 @@ void FollowPictureSize(Surface* surface) {
   if (CurrentOn(surface)) PrepareFramebuffer(Gl().current, surface);
 }
 
-native::Rect PresentedRect(Surface* surface, int* drawableWidth, int* drawableHeight) {
+core::Rect PresentedRect(Surface* surface, int* drawableWidth, int* drawableHeight) {
   SDL_GL_GetDrawableSize(surface->window, drawableWidth, drawableHeight);
   const GlContext* context = surface->presenting;
   if (!context || !context->framebuffer.Ready())
-    return native::Rect{0, 0, *drawableWidth, *drawableHeight};
-  return native::PictureRect(native::LayerOptions().scale, context->framebuffer.Width(),
-                             context->framebuffer.Height(), *drawableWidth, *drawableHeight);
+    return core::Rect{0, 0, *drawableWidth, *drawableHeight};
+  return core::PictureRect(core::LayerOptions().scale, context->framebuffer.Width(),
+                           context->framebuffer.Height(), *drawableWidth, *drawableHeight);
 }
 
-GlContext* CreateContext(Surface* surface, const char* call) {
+GlContext* CreateContext(Surface* surface) {
   ApplyPixels(*surface);
   SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
   SDL_GLContext previous = SDL_GL_GetCurrentContext();
@@ -115,7 +115,7 @@ GlContext* CreateContext(Surface* surface, const char* call) {
   auto made = std::make_unique<GlContext>();
   made->context = SDL_GL_CreateContext(surface->window);
   if (!made->context) {
-    ReportSdl(call, "cannot create a GL context");
+    ReportSdl("cannot create a GL context");
     return nullptr;
   }
   // SDL makes the new context current; wglCreateContext does not.
@@ -156,9 +156,9 @@ bool Present(Surface* surface) {
     const Framebuffer& framebuffer = Gl().current->framebuffer;
     int drawableWidth = 0;
     int drawableHeight = 0;
-    const native::Rect target = PresentedRect(surface, &drawableWidth, &drawableHeight);
-    const native::Options& options = native::LayerOptions();
-    const bool linear = options.linear && options.scale != native::Scale::kInteger;
+    const core::Rect target = PresentedRect(surface, &drawableWidth, &drawableHeight);
+    const core::Options& options = core::LayerOptions();
+    const bool linear = options.linear && options.scale != core::Scale::kInteger;
     framebuffer.PresentInto(drawableWidth, drawableHeight, target, linear);
   }
   SDL_GL_SwapWindow(surface->window);

@@ -6,39 +6,33 @@
 
 #include <string>
 
+#include "platform/core/present_geometry.h"
 #include "platform/native/window_system/sdl_backend.h"
 
-namespace backend {
-
-struct Surface {
+struct core::Surface {
   SDL_Window* window = nullptr;
-  void* owner = nullptr;
   bool borderless = false;  // as made, for leaving fullscreen
   bool resizable = false;
   bool hasFormat = false;
-  PixelFormat format;
+  core::PixelFormat format;
   int visualChannelBits = 0;  // asked of the window's visual, and so of its contexts
   int pictureWidth = 0;       // the client size, which the framebuffer has
   int pictureHeight = 0;
-  GlContext* presenting = nullptr;  // the context whose framebuffer holds the picture
-  // How a virtual display mode is shown: covering the monitor or in a
-  // window of its own (whose size is kept for Alt+Enter).
-  enum class View { kPlain, kCovering, kWindowed };
-  View view = View::kPlain;
-  int windowedWidth = 0;
-  int windowedHeight = 0;
+  core::GlContext* presenting = nullptr;  // the context whose framebuffer holds the picture
   bool swapIntervalSet = false;
 };
 
-struct GlContext {
+struct core::GlContext {
   SDL_GLContext context = nullptr;
-  Framebuffer framebuffer;
-  Surface* surface = nullptr;  // whose picture the framebuffer holds
-  bool direct = false;         // draws into the window itself
+  backend::Framebuffer framebuffer;
+  core::Surface* surface = nullptr;  // whose picture the framebuffer holds
+  bool direct = false;               // draws into the window itself
 };
 
-// One stderr line: the Win32 call, the reason and SDL's own.
-void ReportSdl(const char* call, const char* reason);
+namespace backend {
+
+// One stderr line: the Win32 call in progress, the reason and SDL's own.
+void ReportSdl(const char* reason);
 
 // sdl_gl.cpp: the GL attributes that pick a surface's visual, and what a
 // surface's GL state needs to hear of.
@@ -46,7 +40,7 @@ void ApplyPixels(const Surface& surface);
 void ForgetPresenting(Surface* surface);
 void FollowPictureSize(Surface* surface);
 // The picture's rectangle in the surface's drawable, and the drawable's size.
-native::Rect PresentedRect(Surface* surface, int* drawableWidth, int* drawableHeight);
+core::Rect PresentedRect(Surface* surface, int* drawableWidth, int* drawableHeight);
 
 // sdl_keys.cpp: the Win32 virtual-key code for an SDL key, 0 for keys the
 // demo's Windows counterpart has no code for.
@@ -57,8 +51,5 @@ int VirtualKey(SDL_Keycode key);
 void WatchForLostX11Display();
 void BlackenX11Background(SDL_Window* window);
 bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen);
-
-// picture_file.cpp: saves the picture of the surface's context as a PNG.
-void SavePictureOf(Surface* surface);
 
 }  // namespace backend

@@ -36,8 +36,7 @@
 #include <exception>
 #include <thread>
 
-#include "platform/native/entry_guard.h"
-#include "platform/native/native_report.h"
+#include "platform/core/report.h"
 #include "platform/native/window_system/gl_warm_up.h"
 #include "platform/native/window_system/sdl_internal.h"
 
@@ -45,7 +44,7 @@ namespace backend {
 namespace {
 
 int DisplayLost(Display*) {
-  native::Report(native::CallInProgress(), "the connection to the display was lost");
+  core::Report(core::CallInProgress(), "the connection to the display was lost");
   _exit(1);
 }
 

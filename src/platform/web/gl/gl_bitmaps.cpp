@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-namespace webgl {
+namespace web::gl {
 
 void GlContext::RasterPos(float x, float y, float z, float w) {
   if (!Record([=](GlContext& c) { c.RasterPos(x, y, z, w); }) || InsideBegin()) return;
@@ -108,12 +108,12 @@ void GlContext::DrawGlyph(GLsizei width, GLsizei height, const GlyphPlace& place
     const float u0 = static_cast<float>(place.x), u1 = u0 + width;
     const float v0 = static_cast<float>(place.y), v1 = v0 + height;
     const float* c = state_.rasterColor;
-    const webgl::Vertex quad[6] = {{x0, y0, z, 1, c[0], c[1], c[2], c[3], u0, v0},
-                                   {x1, y0, z, 1, c[0], c[1], c[2], c[3], u1, v0},
-                                   {x1, y1, z, 1, c[0], c[1], c[2], c[3], u1, v1},
-                                   {x0, y0, z, 1, c[0], c[1], c[2], c[3], u0, v0},
-                                   {x1, y1, z, 1, c[0], c[1], c[2], c[3], u1, v1},
-                                   {x0, y1, z, 1, c[0], c[1], c[2], c[3], u0, v1}};
+    const web::gl::Vertex quad[6] = {{x0, y0, z, 1, c[0], c[1], c[2], c[3], u0, v0},
+                                     {x1, y0, z, 1, c[0], c[1], c[2], c[3], u1, v0},
+                                     {x1, y1, z, 1, c[0], c[1], c[2], c[3], u1, v1},
+                                     {x0, y0, z, 1, c[0], c[1], c[2], c[3], u0, v0},
+                                     {x1, y1, z, 1, c[0], c[1], c[2], c[3], u1, v1},
+                                     {x0, y1, z, 1, c[0], c[1], c[2], c[3], u0, v1}};
     // Bitmap fragments are window pixels: neither the viewport nor culling
     // applies to them.
     DrawState state = state_.draw;
@@ -126,4 +126,4 @@ void GlContext::DrawGlyph(GLsizei width, GLsizei height, const GlyphPlace& place
   state_.raster[1] += ymove;
 }
 
-}  // namespace webgl
+}  // namespace web::gl

@@ -1,19 +1,17 @@
 #include "platform/web/gl/gl_context.h"
 
+#include "platform/core/report.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-namespace webgl {
+namespace web::gl {
 
 // ------------------------------------------------------------- reporting
 
 namespace {
-
-void ToStderr(const char* line) {
-  std::fprintf(stderr, "%s\n", line);
-}
 
 GlContext* current = nullptr;
 
@@ -43,12 +41,6 @@ std::string Call(const char* name, GLenum argument) {
   return text;
 }
 
-}  // namespace
-
-void (*reportLine)(const char* line) = ToStderr;
-
-namespace {
-
 std::set<std::string>& Reported() {
   static std::set<std::string> reported;
   return reported;
@@ -58,8 +50,7 @@ std::set<std::string>& Reported() {
 
 void ReportOutsideSubset(const std::string& what) {
   if (!Reported().insert(what).second) return;
-  const std::string line = "plumo: " + what + ": outside the GL 1.1 subset of the web page";
-  reportLine(line.c_str());
+  core::Report(what.c_str(), "outside the GL 1.1 subset of the web page");
 }
 
 void ForgetReports() {
@@ -120,7 +111,7 @@ void GlContext::Flush() {
   batch_.clear();
 }
 
-void GlContext::Emit(Shape shape, const DrawState& state, const webgl::Vertex* vertices,
+void GlContext::Emit(Shape shape, const DrawState& state, const web::gl::Vertex* vertices,
                      size_t count) {
   // Glyph pixels carry their atlas texel (u >= 0) and are drawn with another
   // shader, chosen by a batch's first vertex: they never share a batch with
@@ -287,7 +278,7 @@ void GlContext::Scale(float x, float y, float z) {
 
 void GlContext::Frustum(double l, double r, double b, double t, double n, double f) {
   Matrix matrix;
-  if (!webgl::Frustum(l, r, b, t, n, f, &matrix)) {
+  if (!web::gl::Frustum(l, r, b, t, n, f, &matrix)) {
     if (Record([=](GlContext& c) { c.Frustum(l, r, b, t, n, f); }) && !InsideBegin())
       SetError(GL_INVALID_VALUE);
     return;
@@ -297,7 +288,7 @@ void GlContext::Frustum(double l, double r, double b, double t, double n, double
 
 void GlContext::Ortho(double l, double r, double b, double t, double n, double f) {
   Matrix matrix;
-  if (!webgl::Ortho(l, r, b, t, n, f, &matrix)) {
+  if (!web::gl::Ortho(l, r, b, t, n, f, &matrix)) {
     if (Record([=](GlContext& c) { c.Ortho(l, r, b, t, n, f); }) && !InsideBegin())
       SetError(GL_INVALID_VALUE);
     return;
@@ -351,9 +342,9 @@ void GlContext::End() {
 // Primitives become the triangles, lines and points the renderer draws,
 // keeping each triangle's winding as GL defines it for strips and fans.
 void GlContext::AssemblePrimitive() {
-  const std::vector<webgl::Vertex>& v = corners_;
+  const std::vector<web::gl::Vertex>& v = corners_;
   const size_t n = v.size();
-  std::vector<webgl::Vertex> out;
+  std::vector<web::gl::Vertex> out;
   auto triangle = [&](size_t a, size_t b, size_t c) { out.insert(out.end(), {v[a], v[b], v[c]}); };
   auto line = [&](size_t a, size_t b) { out.insert(out.end(), {v[a], v[b]}); };
   Shape shape = Shape::kTriangles;
@@ -447,4 +438,4 @@ void GlContext::Restore(const SavedAttributes& saved) {
   if (mask & GL_LIST_BIT) to.listBase = from.listBase;
 }
 
-}  // namespace webgl
+}  // namespace web::gl

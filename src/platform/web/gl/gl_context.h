@@ -20,7 +20,7 @@
 #include "platform/web/gl/matrix.h"
 #include "platform/web/gl/renderer.h"
 
-namespace webgl {
+namespace web::gl {
 
 // GL's clamping of colours to [0, 1].
 inline float Clamp01(float value) {
@@ -30,8 +30,6 @@ inline float Clamp01(float value) {
 // Says on the console, once per distinct `what`, that a call is outside the
 // emulated subset: "plumo: glAccum: outside the GL 1.1 subset of the web page".
 void ReportOutsideSubset(const std::string& what);
-// Where those lines go; stderr unless a test catches them.
-extern void (*reportLine)(const char* line);
 // Lets every call be reported once more (tests start from nothing).
 void ForgetReports();
 
@@ -140,7 +138,7 @@ class GlContext {
   bool Record(Command command);
   std::vector<Matrix>& Stack();
   Matrix& Top() { return Stack().back(); }
-  void Emit(Shape shape, const DrawState& state, const webgl::Vertex* vertices, size_t count);
+  void Emit(Shape shape, const DrawState& state, const web::gl::Vertex* vertices, size_t count);
   void AssemblePrimitive();
   bool PlaceGlyph(GLsizei width, GLsizei height, const GLubyte* bitmap, GlyphPlace* place);
   void DrawGlyph(GLsizei width, GLsizei height, const GlyphPlace& place, float xorig, float yorig,
@@ -161,13 +159,13 @@ class GlContext {
   GLenum primitive_ = 0;
   bool inBegin_ = false;
   Matrix clipFromObject_;
-  std::vector<webgl::Vertex> corners_;
+  std::vector<web::gl::Vertex> corners_;
 
   // The batch not yet drawn.
   Shape batchShape_ = Shape::kTriangles;
   DrawState batchState_;
   bool batchGlyphs_ = false;  // glyph pixels, which the renderer draws with their own shader
-  std::vector<webgl::Vertex> batch_;
+  std::vector<web::gl::Vertex> batch_;
 
   // Display lists.
   std::map<GLuint, std::vector<Command>> lists_;
@@ -185,4 +183,4 @@ class GlContext {
 GlContext* Current();
 void MakeCurrent(GlContext* context);
 
-}  // namespace webgl
+}  // namespace web::gl

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace webgl {
+namespace web::gl {
 
 GLuint GlContext::GenLists(GLsizei range) {
   if (InsideBegin()) return 0;
@@ -113,4 +113,4 @@ void GlContext::ListBase(GLuint base) {
   state_.listBase = base;
 }
 
-}  // namespace webgl
+}  // namespace web::gl

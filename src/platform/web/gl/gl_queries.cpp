@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace webgl {
+namespace web::gl {
 
 GLenum GlContext::GetError() {
   if (InsideBegin()) return GL_NO_ERROR;
@@ -178,4 +178,4 @@ void GlContext::Finish() {
   Flush();
 }
 
-}  // namespace webgl
+}  // namespace web::gl

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace webgl {
+namespace web::gl {
 namespace {
 
 const double kPi = 3.14159265358979323846;
@@ -186,4 +186,4 @@ Matrix LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double cent
                                                     static_cast<float>(-eyeZ));
 }
 
-}  // namespace webgl
+}  // namespace web::gl

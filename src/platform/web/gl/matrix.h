@@ -2,7 +2,7 @@
 // [column * 4 + row]), and the products GL and GLU form with them.
 #pragma once
 
-namespace webgl {
+namespace web::gl {
 
 struct Vec4 {
   float x = 0, y = 0, z = 0, w = 1;
@@ -34,4 +34,4 @@ bool Perspective(double fovyDegrees, double aspect, double zNear, double zFar, M
 Matrix LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
               double upX, double upY, double upZ);
 
-}  // namespace webgl
+}  // namespace web::gl

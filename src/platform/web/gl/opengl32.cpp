@@ -4,8 +4,8 @@
 // entry point is in outside_subset.cpp.
 #include "platform/web/gl/gl_context.h"
 
-using webgl::Current;
-using webgl::Matrix;
+using web::gl::Current;
+using web::gl::Matrix;
 
 // Calls `method(args)` on the current context, if there is one.
 #define PLUMO_ON_CONTEXT(call) \
@@ -229,13 +229,14 @@ void GLAPIENTRY glFinish(void) {
 
 void GLAPIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
   Matrix matrix;
-  if (webgl::Perspective(fovy, aspect, zNear, zFar, &matrix)) PLUMO_ON_CONTEXT(MultMatrix(matrix));
+  if (web::gl::Perspective(fovy, aspect, zNear, zFar, &matrix))
+    PLUMO_ON_CONTEXT(MultMatrix(matrix));
 }
 void GLAPIENTRY gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centerX,
                           GLdouble centerY, GLdouble centerZ, GLdouble upX, GLdouble upY,
                           GLdouble upZ) {
   PLUMO_ON_CONTEXT(
-      MultMatrix(webgl::LookAt(eyeX, eyeY, eyeZ, centerX, centerY, centerZ, upX, upY, upZ)));
+      MultMatrix(web::gl::LookAt(eyeX, eyeY, eyeZ, centerX, centerY, centerZ, upX, upY, upZ)));
 }
 void GLAPIENTRY gluOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top) {
   PLUMO_ON_CONTEXT(Ortho(left, right, bottom, top, -1, 1));

@@ -9,10 +9,10 @@
 namespace {
 
 void Outside(const char* name) {
-  if (webgl::GlContext* context = webgl::Current())
+  if (web::gl::GlContext* context = web::gl::Current())
     context->Outside(name);
   else
-    webgl::ReportOutsideSubset(name);
+    web::gl::ReportOutsideSubset(name);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include "platform/platform.h"
 
-namespace webgl {
+namespace web::gl {
 
 // A vertex in clip coordinates with its colour. Glyph pixels carry the atlas
 // texel they show (u, v in texels); every other vertex has u < 0.
@@ -46,4 +46,4 @@ class Renderer {
 // The glyph atlas's size in texels.
 const int kAtlasSize = 1024;
 
-}  // namespace webgl
+}  // namespace web::gl

@@ -2,7 +2,7 @@
 
 #include "platform/web/browser.h"
 
-namespace webgl {
+namespace web::gl {
 
 static_assert(sizeof(Vertex) == 10 * sizeof(float), "the page reads ten floats a vertex");
 
@@ -29,4 +29,4 @@ void WebGlRenderer::PutGlyphs(int x, int y, int width, int height, const uint8_t
   plumo_gl_put_glyphs(x, y, width, height, texels);
 }
 
-}  // namespace webgl
+}  // namespace web::gl

@@ -2,7 +2,7 @@
 
 #include "platform/web/gl/renderer.h"
 
-namespace webgl {
+namespace web::gl {
 
 // The Renderer on the canvas's WebGL 2 context (page/plumo_library.js).
 class WebGlRenderer : public Renderer {
@@ -12,4 +12,4 @@ class WebGlRenderer : public Renderer {
   void PutGlyphs(int x, int y, int width, int height, const uint8_t* texels) override;
 };
 
-}  // namespace webgl
+}  // namespace web::gl

@@ -1,0 +1,50 @@
+// The native backend's faces: fontconfig and FreeType behind the core's font
+// objects, GetCharWidthA's advances and the private font files.
+#include <memory>
+
+#include "platform/core/fonts.h"
+#include "platform/native/fonts/font_resolver.h"
+#include "platform/native/fonts/native_fonts.h"
+
+struct core::Face {
+  native::SizedFont font;
+
+  ~Face() { native::CloseFont(&font); }
+};
+
+namespace native {
+
+core::Face* OpenFace(const core::FontRequest& request, std::string* why) {
+  auto face = std::make_unique<core::Face>();
+  if (!OpenFont(request, &face->font, why)) return nullptr;
+  return face.release();
+}
+
+void CloseFace(core::Face* face) {
+  delete face;
+}
+
+const SizedFont& FontOf(const core::Face& face) {
+  return face.font;
+}
+
+bool CharWidths(core::Face* face, UINT first, UINT last, int* widths) {
+  const SizedFont& font = face->font;
+  for (UINT code = first; code <= last; ++code) {
+    const int advance = PixelAdvance(font, GlyphForAnsiCode(font, code));
+    if (advance < 0) return false;
+    widths[code - first] = advance;
+  }
+  return true;
+}
+
+bool DescribeFont(HGDIOBJ handle, FontDescription* description) {
+  const core::Face* face = core::FaceOf(handle);
+  if (!face) return false;
+  const SizedFont& font = face->font;
+  *description = FontDescription{font.family,   font.style,    font.file, font.faceIndex,
+                                 font.emPixels, font.embolden, font.slant};
+  return true;
+}
+
+}  // namespace native

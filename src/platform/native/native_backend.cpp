@@ -1,0 +1,130 @@
+// The native backend's table: the core's calls, answered by the SDL adapter
+// (window_system/), the font half (fonts/) and the process's own services
+// (the clock, Sleep, the close signals).
+#include <cerrno>
+#include <ctime>
+
+#include "platform/core/backend.h"
+#include "platform/core/pixel_formats.h"
+#include "platform/native/close_signals.h"
+#include "platform/native/fonts/font_resolver.h"
+#include "platform/native/fonts/native_fonts.h"
+#include "platform/native/window_system/sdl_backend.h"
+
+// The first byte of the program's image, as the GNU linkers define it: the
+// module handle is the image base on Windows too.
+extern "C" char __executable_start;
+
+namespace native {
+namespace {
+
+const int64_t kNanosecondsPerSecond = 1000000000;
+
+class NativeBackend final : public core::Backend {
+ public:
+  bool Open() override { return backend::Open(); }
+  bool DesktopMode(core::DisplayMode* mode) override { return backend::CurrentRealMode(mode); }
+  bool RealMode(int index, core::DisplayMode* mode) override {
+    return backend::RealMode(index, mode);
+  }
+  void ShowCursor(bool visible) override { backend::ShowCursor(visible); }
+
+  core::Surface* CreateSurface(const core::SurfaceParams& params) override {
+    return backend::CreateSurface(params);
+  }
+  void DestroySurface(core::Surface* surface) override { backend::DestroySurface(surface); }
+  void ShowSurface(core::Surface* surface, bool visible) override {
+    backend::ShowSurface(surface, visible);
+  }
+  void MoveSurface(core::Surface* surface, int x, int y) override {
+    backend::MoveSurface(surface, x, y);
+  }
+  void RaiseSurface(core::Surface* surface) override { backend::RaiseSurface(surface); }
+  void FocusSurface(core::Surface* surface) override { backend::FocusSurface(surface); }
+  void SetPictureSize(core::Surface* surface, int width, int height, bool resizeWindow) override {
+    backend::SetPictureSize(surface, width, height, resizeWindow);
+  }
+  void WindowSize(core::Surface* surface, int* width, int* height) override {
+    backend::SurfaceSize(surface, width, height);
+  }
+  void DrawableSize(core::Surface* surface, int* width, int* height) override {
+    backend::DrawableSize(surface, width, height);
+  }
+  bool CoverDisplay(core::Surface* surface) override { return backend::CoverDisplay(surface); }
+  void ShowInWindow(core::Surface* surface, int width, int height) override {
+    backend::ShowInWindow(surface, width, height);
+  }
+  core::RealSwitch SwitchMode(core::Surface* surface, const core::DisplayMode& mode) override {
+    return backend::EnterFullscreen(surface, mode);
+  }
+  void LeaveFullscreen(core::Surface* surface, int x, int y, int width, int height) override {
+    backend::LeaveFullscreen(surface, x, y, width, height);
+  }
+  void SavePicture(core::Surface* surface) override { backend::SavePictureOf(surface); }
+
+  void ReadEvents() override { backend::ReadEvents(); }
+  bool NextEvent(core::Event* event) override {
+    if (TakeCloseSignal()) {
+      *event = core::Event{};
+      event->kind = core::Event::kCloseRequest;
+      return true;
+    }
+    return backend::NextEvent(event);
+  }
+
+  const std::vector<core::PixelFormat>& PixelFormats() override {
+    return core::FramebufferPixelFormats();
+  }
+  core::GlContext* CreateContext(core::Surface* surface) override {
+    return backend::CreateContext(surface);
+  }
+  bool MakeCurrent(core::Surface* surface, core::GlContext* context) override {
+    return backend::MakeCurrent(surface, context);
+  }
+  void DeleteContext(core::GlContext* context) override { backend::DeleteContext(context); }
+  bool IsCurrent(const core::GlContext* context) override { return backend::IsCurrent(context); }
+  bool Present(core::Surface* surface) override { return backend::Present(surface); }
+
+  core::Face* OpenFace(const core::FontRequest& request, std::string* why) override {
+    return native::OpenFace(request, why);
+  }
+  void CloseFace(core::Face* face) override { native::CloseFace(face); }
+  bool CharWidths(core::Face* face, UINT first, UINT last, int* widths) override {
+    return native::CharWidths(face, first, last, widths);
+  }
+  bool BuildBitmapLists(core::Face* face, DWORD first, DWORD count, DWORD listBase) override {
+    return native::BuildBitmapLists(FontOf(*face), first, count, listBase);
+  }
+  bool BuildOutlineLists(core::Face* face, DWORD first, DWORD count, DWORD listBase,
+                         const core::OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) override {
+    return native::BuildOutlineLists(FontOf(*face), first, count, listBase, style.polygons,
+                                     style.deviation, style.extrusion, metrics);
+  }
+  int AddFontFile(const char* path, std::string* /*why*/) override {
+    return native::AddFontFile(path);
+  }
+  bool RemoveFontFile(const char* path) override { return native::RemoveFontFile(path); }
+
+  int64_t CounterFrequency() override { return kNanosecondsPerSecond; }
+  int64_t CounterNow() override {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * kNanosecondsPerSecond + now.tv_nsec;
+  }
+  void Sleep(DWORD milliseconds) override {
+    timespec remaining{static_cast<time_t>(milliseconds / 1000),
+                       static_cast<long>(milliseconds % 1000) * 1000000L};
+    // A signal does not cut the sleep short on Windows.
+    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+    }
+  }
+  HMODULE ModuleHandle() override { return reinterpret_cast<HMODULE>(&__executable_start); }
+};
+
+}  // namespace
+}  // namespace native
+
+core::Backend& core::TheBackend() {
+  static native::NativeBackend backend;
+  return backend;
+}

@@ -1,0 +1,233 @@
+// The web backend's table: the canvas is the screen, the browser's keys are
+// the events, one GL 1.1 context is emulated on the canvas's WebGL 2 context
+// (gl/), the faces are baked into the page (fonts/), and the clock is the
+// browser's monotonic one, or the capture tool's fixed step.
+//
+// Sleep is where the demo's own blocking loop gives the browser its turn:
+// through Asyncify the call unwinds to the event loop and resumes at the next
+// animation frame, so every pass of the loop presents one frame.
+#include "platform/web/web_backend.h"
+
+#include <cmath>
+#include <memory>
+#include <optional>
+
+#include "frame_clock.h"
+#include "platform/core/layer_windows.h"
+#include "platform/core/present_geometry.h"
+#include "platform/core/report.h"
+#include "platform/web/browser.h"
+#include "platform/web/fonts/web_faces.h"
+#include "platform/web/gl/gl_context.h"
+#include "platform/web/gl/webgl_renderer.h"
+#include "platform/web/virtual_keys.h"
+
+// The canvas stands for every window; a surface only knows its picture's size.
+struct core::Surface {
+  int width = 0;
+  int height = 0;
+};
+
+struct core::GlContext {
+  web::gl::WebGlRenderer renderer;
+  web::gl::GlContext gl{&renderer};
+};
+
+namespace web {
+namespace {
+
+// performance.now() is in milliseconds with microsecond resolution at best.
+const int64_t kCountsPerSecond = 1000000;
+
+// The one pixel format: what the demo asks for, double-buffered RGBA with
+// 5/6/5 colour and a 16-bit depth buffer.
+const std::vector<core::PixelFormat> kFormats = {{5, 6, 5, 0, 16, 0}};
+
+struct Clock {
+  std::optional<capture::FrameClock> fixed;
+  int64_t frames = 0;  // a fixed-step run holds still after these
+  bool held = false;
+  int64_t presented = 0;  // frames presented in real time
+};
+
+Clock& PageClock() {
+  static Clock clock;
+  return clock;
+}
+
+void FramePresented() {
+  Clock& clock = PageClock();
+  if (!clock.fixed) {
+    plumo_frame_presented(static_cast<int>(++clock.presented), 0, 0);
+    return;
+  }
+  int64_t frame = 0;
+  // The Init and Load passes present too, but are not frames of the run.
+  if (clock.fixed->Present(&frame) != capture::FrameClock::Swap::kFrame) return;
+  clock.held = clock.fixed->FramesPresented() >= clock.frames;
+  plumo_frame_presented(static_cast<int>(clock.fixed->FramesPresented()), clock.held, 1);
+}
+
+class WebBackend final : public core::Backend {
+ public:
+  bool Open() override { return true; }
+  bool DesktopMode(core::DisplayMode* mode) override {
+    int width = 0;
+    int height = 0;
+    plumo_canvas_size(&width, &height);
+    *mode = core::DisplayMode{width, height, 32, 60};
+    return true;
+  }
+  void ShowCursor(bool visible) override { plumo_show_cursor(visible); }
+
+  core::Surface* CreateSurface(const core::SurfaceParams& params) override {
+    return new core::Surface{params.width, params.height};
+  }
+  void DestroySurface(core::Surface* surface) override { delete surface; }
+  void SetPictureSize(core::Surface* surface, int width, int height, bool) override {
+    surface->width = width;
+    surface->height = height;
+    if (context_ && gl::Current() == &context_->gl) context_->gl.SetDrawableSize(width, height);
+  }
+  void WindowSize(core::Surface*, int* width, int* height) override {
+    plumo_canvas_size(width, height);
+  }
+  void DrawableSize(core::Surface* surface, int* width, int* height) override {
+    WindowSize(surface, width, height);
+  }
+
+  bool NextEvent(core::Event* event) override {
+    char code[64];
+    int repeat = 0;
+    int alt = 0;
+    while (int kind = plumo_next_event(code, sizeof code, &repeat, &alt)) {
+      const unsigned key = VirtualKeyFromCode(code);
+      if (!key) continue;
+      // The canvas names no window: keys go to the one with the focus.
+      *event = core::Event{};
+      event->kind = kind == kKeyDown ? core::Event::kKeyDown : core::Event::kKeyUp;
+      event->virtualKey = static_cast<int>(key);
+      event->repeat = repeat != 0;
+      event->alt = alt != 0;
+      return true;
+    }
+    return false;
+  }
+
+  const std::vector<core::PixelFormat>& PixelFormats() override { return kFormats; }
+  core::GlContext* CreateContext(core::Surface* surface) override {
+    // The canvas has one WebGL context, so the page has one GL context at a time.
+    if (context_) {
+      core::Report(core::CallInProgress(), "the page has one GL context, and it exists");
+      return nullptr;
+    }
+    if (!plumo_gl_open(surface->width, surface->height)) {
+      core::Report(core::CallInProgress(), "the browser gives this page no WebGL 2 context");
+      return nullptr;
+    }
+    context_ = new core::GlContext;
+    context_->gl.SetDrawableSize(surface->width, surface->height);
+    return context_;
+  }
+  bool MakeCurrent(core::Surface*, core::GlContext* context) override {
+    gl::MakeCurrent(context ? &context->gl : nullptr);
+    return true;
+  }
+  void DeleteContext(core::GlContext* context) override {
+    if (gl::Current() == &context->gl) gl::MakeCurrent(nullptr);
+    delete context;
+    context_ = nullptr;
+    plumo_gl_close();
+  }
+  bool IsCurrent(const core::GlContext* context) override {
+    return context && gl::Current() == &context->gl;
+  }
+  bool Present(core::Surface*) override {
+    gl::GlContext* context = gl::Current();
+    if (!context) return false;
+    // The picture is the framebuffer, fitted to the canvas with black bars:
+    // sharp where it lands on whole pixels, filtered where it is scaled.
+    context->Flush();
+    int canvasWidth = 0;
+    int canvasHeight = 0;
+    plumo_canvas_size(&canvasWidth, &canvasHeight);
+    const int width = context->DrawableWidth();
+    const int height = context->DrawableHeight();
+    const core::Rect place =
+        core::PictureRect(core::Scale::kFit, width, height, canvasWidth, canvasHeight);
+    const bool scaled = place.width != width || place.height != height;
+    // The page draws from the bottom left, as GL counts.
+    plumo_gl_present(place.x, canvasHeight - place.y - place.height, place.width, place.height,
+                     scaled);
+    FramePresented();
+    return true;
+  }
+
+  core::Face* OpenFace(const core::FontRequest& request, std::string* why) override {
+    return web::OpenFace(request, why);
+  }
+  void CloseFace(core::Face* face) override { web::CloseFace(face); }
+  bool CharWidths(core::Face* face, UINT first, UINT last, int* widths) override {
+    return web::CharWidths(face, first, last, widths);
+  }
+  bool BuildBitmapLists(core::Face* face, DWORD first, DWORD count, DWORD listBase) override {
+    return web::BuildBitmapLists(face, first, count, listBase);
+  }
+  bool BuildOutlineLists(core::Face* face, DWORD first, DWORD count, DWORD listBase,
+                         const core::OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) override {
+    return web::BuildOutlineLists(face, first, count, listBase, style, metrics);
+  }
+  int AddFontFile(const char*, std::string* why) override {
+    *why = "cannot be read: the page has its baked fonts only";
+    return 0;
+  }
+  bool RemoveFontFile(const char*) override { return false; }
+
+  int64_t CounterFrequency() override {
+    const Clock& clock = PageClock();
+    return clock.fixed ? clock.fixed->Frequency() : kCountsPerSecond;
+  }
+  int64_t CounterNow() override {
+    Clock& clock = PageClock();
+    return clock.fixed ? clock.fixed->Read()
+                       : std::llround(plumo_now_ms() * (kCountsPerSecond / 1000));
+  }
+  void Sleep(DWORD milliseconds) override {
+    const Clock& clock = PageClock();
+    WaitMode mode = kNextFrame;
+    // A held run waits for input, but not while messages are still to be
+    // handled (the WM_CLOSE that Escape posts), nor once its window is gone
+    // (the loop sleeps once more before it ends).
+    const core::WindowManager& windows = core::Windows();
+    if (clock.held && windows.QueuedMessages() == 0 && windows.WindowCount() > 0)
+      mode = kUntilInput;
+    else if (clock.fixed)
+      mode = kSoon;  // the fixed clock does not depend on the display's pace
+    plumo_wait(mode, static_cast<int>(milliseconds));
+  }
+  HMODULE ModuleHandle() override {
+    // Any distinct non-null handle will do.
+    static char module;
+    return reinterpret_cast<HMODULE>(&module);
+  }
+
+ private:
+  core::GlContext* context_ = nullptr;
+};
+
+}  // namespace
+
+void UseFixedStep(int frames, int fps) {
+  Clock& clock = PageClock();
+  clock.fixed.reset();
+  clock.held = false;
+  clock.frames = frames;
+  if (frames > 0) clock.fixed.emplace(fps);
+}
+
+}  // namespace web
+
+core::Backend& core::TheBackend() {
+  static web::WebBackend backend;
+  return backend;
+}

@@ -1,0 +1,30 @@
+// What differs when the behaviour suite runs on each backend: how a test
+// starts from nothing, and how it makes the window system do what a user or
+// a window manager would. One harness_<backend>.cpp is linked per program.
+#pragma once
+
+#include <functional>
+
+#include "platform/platform.h"
+
+namespace harness {
+
+// The backend's name, for messages and skips: "test", "native" or "web".
+const char* Name();
+
+// Before and after each case: the core and the backend as in a new process.
+void SetUp();
+void TearDown();
+
+// Runs the window system until `done` holds, true, or time is up, false. The
+// test and web backends answer at once; the native one needs the X server.
+bool Settle(const std::function<bool()>& done);
+
+// A key pressed or let go on the keyboard, for the window with the focus.
+void Key(int virtualKey, bool down, bool alt = false);
+
+// The window manager's close button on the window; false where the backend
+// has none (the web page's canvas).
+bool CloseFromOutside(HWND hwnd, const char* title);
+
+}  // namespace harness

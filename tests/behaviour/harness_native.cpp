@@ -1,0 +1,89 @@
+// The behaviour suite on the native backend: a private Xvfb (1024x768x24,
+// started once per process), keys typed with xdotool, the close button as a
+// window manager sends it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "harness.h"
+#include "platform/core/layer_windows.h"
+#include "platform/core/options.h"
+#include "x_session.h"
+
+namespace harness {
+namespace {
+
+void StopSession() {
+  xtest::Current().Stop();
+}
+
+// X11's names for the keys the suite presses.
+std::string KeySym(int virtualKey) {
+  if (virtualKey >= 'A' && virtualKey <= 'Z') return std::string(1, char(virtualKey - 'A' + 'a'));
+  if (virtualKey >= VK_F1 && virtualKey < VK_F1 + 12)
+    return "F" + std::to_string(virtualKey - VK_F1 + 1);
+  switch (virtualKey) {
+    case VK_ESCAPE:
+      return "Escape";
+    case VK_RETURN:
+      return "Return";
+    case VK_SPACE:
+      return "space";
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
+const char* Name() {
+  return "native";
+}
+
+void SetUp() {
+  static const bool started = [] {
+    if (!xtest::Current().Start(1024, 768, 24)) return false;
+    // Registered before the layer opens the display, so it runs after the
+    // layer's own exit hook has let go of the server.
+    std::atexit(StopSession);
+    return true;
+  }();
+  ASSERT_TRUE(started) << "cannot start Xvfb";
+  // F12's pictures go where the test can forget them.
+  setenv("XDG_PICTURES_DIR", ::testing::TempDir().c_str(), 1);
+  core::LayerOptions() = core::Options{};
+  core::ResetForTests();
+}
+
+void TearDown() {
+  core::ResetForTests();
+}
+
+bool Settle(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+void Key(int virtualKey, bool down, bool alt) {
+  const std::string action = down ? "keydown " : "keyup ";
+  std::string keys = action + KeySym(virtualKey);
+  if (alt) keys = down ? "keydown alt " + keys : keys + " keyup alt";
+  ASSERT_EQ(xtest::Xdotool(keys), 0) << keys;
+}
+
+bool CloseFromOutside(HWND /*hwnd*/, const char* title) {
+  xtest::WindowInfo window;
+  Settle([&] { return (window = xtest::Current().FindWindow(title)).found; });
+  if (!window.found) return false;
+  xtest::Current().RequestClose(window.id);
+  return true;
+}
+
+}  // namespace harness

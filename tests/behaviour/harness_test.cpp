@@ -1,0 +1,37 @@
+// The behaviour suite on the test backend: events go straight into its queue.
+#include "harness.h"
+#include "fake_platform.h"
+
+namespace harness {
+
+const char* Name() {
+  return "test";
+}
+
+void SetUp() {
+  fake::Get().Reset();
+}
+
+void TearDown() {}
+
+bool Settle(const std::function<bool()>& done) {
+  return done();
+}
+
+void Key(int virtualKey, bool down, bool alt) {
+  core::Event event;
+  event.kind = down ? core::Event::kKeyDown : core::Event::kKeyUp;
+  event.virtualKey = virtualKey;
+  event.alt = alt;
+  fake::Get().events.push_back(event);
+}
+
+bool CloseFromOutside(HWND hwnd, const char* /*title*/) {
+  core::Event event;
+  event.kind = core::Event::kCloseRequest;
+  event.surface = fake::Get().SurfaceOf(hwnd);
+  fake::Get().events.push_back(event);
+  return true;
+}
+
+}  // namespace harness

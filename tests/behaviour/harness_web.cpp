@@ -1,0 +1,56 @@
+// The behaviour suite on the web backend, built natively: the browser's side
+// is tests/support/fake_browser.cpp.
+#include <string>
+
+#include "fake_browser.h"
+#include "harness.h"
+#include "platform/core/layer_windows.h"
+#include "platform/web/browser.h"
+
+namespace harness {
+
+const char* Name() {
+  return "web";
+}
+
+void SetUp() {
+  core::ResetForTests();
+  fake_browser::Reset();
+}
+
+void TearDown() {
+  core::ResetForTests();
+}
+
+bool Settle(const std::function<bool()>& done) {
+  return done();
+}
+
+// KeyboardEvent.code for the keys the suite presses.
+std::string CodeOf(int virtualKey) {
+  if (virtualKey >= 'A' && virtualKey <= 'Z') return std::string("Key") + char(virtualKey);
+  if (virtualKey >= VK_F1 && virtualKey < VK_F1 + 12)
+    return "F" + std::to_string(virtualKey - VK_F1 + 1);
+  switch (virtualKey) {
+    case VK_ESCAPE:
+      return "Escape";
+    case VK_RETURN:
+      return "Enter";
+    case VK_SPACE:
+      return "Space";
+    default:
+      return "";
+  }
+}
+
+void Key(int virtualKey, bool down, bool alt) {
+  fake_browser::Get().keys.push_back(
+      fake_browser::Key{down ? web::kKeyDown : web::kKeyUp, CodeOf(virtualKey), false, alt});
+}
+
+// The canvas has no close button.
+bool CloseFromOutside(HWND /*hwnd*/, const char* /*title*/) {
+  return false;
+}
+
+}  // namespace harness
