@@ -20,6 +20,10 @@ void TearDown();
 // test and web backends answer at once; the native one needs the X server.
 bool Settle(const std::function<bool()>& done);
 
+// Lets this many performance-counter ticks pass on the backend's clock
+// (at least: the native one sleeps).
+void Advance(long long ticks);
+
 // A key pressed or let go on the keyboard, for the window with the focus.
 void Key(int virtualKey, bool down, bool alt = false);
 

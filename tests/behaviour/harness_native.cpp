@@ -32,6 +32,8 @@ std::string KeySym(int virtualKey) {
       return "Return";
     case VK_SPACE:
       return "space";
+    case VK_PAUSE:
+      return "Pause";
     default:
       return "";
   }
@@ -69,6 +71,10 @@ bool Settle(const std::function<bool()>& done) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
+}
+
+void Advance(long long ticks) {
+  std::this_thread::sleep_for(std::chrono::nanoseconds(ticks));
 }
 
 void Key(int virtualKey, bool down, bool alt) {

@@ -18,6 +18,10 @@ bool Settle(const std::function<bool()>& done) {
   return done();
 }
 
+void Advance(long long ticks) {
+  fake::Get().counter += ticks;
+}
+
 void Key(int virtualKey, bool down, bool alt) {
   core::Event event;
   event.kind = down ? core::Event::kKeyDown : core::Event::kKeyUp;

@@ -38,9 +38,15 @@ std::string CodeOf(int virtualKey) {
       return "Enter";
     case VK_SPACE:
       return "Space";
+    case VK_PAUSE:
+      return "Pause";
     default:
       return "";
   }
+}
+
+void Advance(long long ticks) {
+  fake_browser::Get().nowMs += static_cast<double>(ticks) / 1000.0;  // microsecond ticks
 }
 
 void Key(int virtualKey, bool down, bool alt) {

@@ -156,3 +156,37 @@ TEST_F(Behaviour, ShowCursorKeepsTheDisplayCounter) {
 }
 
 }  // namespace
+
+namespace {
+
+int64_t Counter() {
+  LARGE_INTEGER count{};
+  QueryPerformanceCounter(&count);
+  return count.QuadPart;
+}
+
+TEST_F(Behaviour, ThePauseKeyHoldsThePerformanceCounterAndNeverReachesTheProgram) {
+  HDC hdc = nullptr;
+  HWND hwnd = CreateShownWithFormat(&hdc);
+  LARGE_INTEGER frequency{};
+  ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
+  harness::Key(VK_PAUSE, true);
+  harness::Key(VK_PAUSE, false);
+  harness::Key(VK_SPACE, true);
+  ASSERT_TRUE(PumpUntil([&] { return !RetrievedFor(hwnd).empty(); }));
+  const int64_t paused = Counter();
+  harness::Advance(frequency.QuadPart / 10);
+  EXPECT_EQ(Counter(), paused) << "the clock ran while paused";
+  harness::Key(VK_PAUSE, true);
+  harness::Key(VK_PAUSE, false);
+  harness::Key(VK_SPACE, false);
+  ASSERT_TRUE(PumpUntil([&] { return RetrievedFor(hwnd).size() >= 2; }));
+  harness::Advance(frequency.QuadPart / 10);
+  const int64_t resumed = Counter();
+  EXPECT_GT(resumed, paused);
+  EXPECT_LT(resumed - paused, frequency.QuadPart / 2) << "the pause's time was counted";
+  for (const MSG& msg : RetrievedFor(hwnd))
+    EXPECT_NE(msg.wParam, static_cast<WPARAM>(VK_PAUSE)) << "Pause reached the program";
+}
+
+}  // namespace

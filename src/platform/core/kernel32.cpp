@@ -1,7 +1,8 @@
-// kernel32: the performance counter, Sleep and the module handle, on the
-// backend's clock.
+// kernel32: the performance counter (the scene clock, scene_clock.h), Sleep
+// and the module handle.
 #include "platform/core/entry.h"
 #include "platform/core/layer_windows.h"
+#include "platform/core/scene_clock.h"
 
 using core::Args;
 using core::Int;
@@ -14,7 +15,7 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 }
 
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
-  count->QuadPart = core::TheBackend().CounterNow();
+  count->QuadPart = core::TheSceneClock().Read(core::TheBackend().CounterNow());
   const core::Call call(__func__, [&] { return Args{Int(count->QuadPart)}; });
   return TRUE;
 }

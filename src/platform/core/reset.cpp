@@ -1,5 +1,6 @@
 #include "platform/core/fonts.h"
 #include "platform/core/layer_windows.h"
+#include "platform/core/scene_clock.h"
 
 namespace core {
 
@@ -8,6 +9,7 @@ void ResetForTests() {
   Windows().Reset();
   ResetFonts();
   User() = UserState{};
+  TheSceneClock() = SceneClock{};
 }
 
 }  // namespace core

@@ -6,6 +6,7 @@
 #include "platform/core/layer_windows.h"
 #include "platform/core/options.h"
 #include "platform/core/present_geometry.h"
+#include "platform/core/scene_clock.h"
 
 namespace core {
 namespace {
@@ -31,9 +32,13 @@ LPARAM KeyLParam(const Event& event) {
   return static_cast<LPARAM>(bits);
 }
 
-// Alt+Enter and F12 belong to the layer: true when the key was one of them.
+// Alt+Enter, F12 and Pause belong to the layer: true when the key was one of them.
 bool TakeLayerKey(HWND hwnd, const Event& event) {
   const bool down = event.kind == Event::kKeyDown;
+  if (event.virtualKey == VK_PAUSE) {
+    if (down && !event.repeat) TogglePause();
+    return true;
+  }
   if (event.virtualKey == kVirtualKeyF12) {
     if (down && !event.repeat && SurfaceOf(hwnd)) TheBackend().SavePicture(SurfaceOf(hwnd));
     return true;
