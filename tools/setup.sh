@@ -20,7 +20,7 @@ packages=(
   xvfb xdotool imagemagick x11-xserver-utils x11-utils
   # the desktops the end-to-end tests run the demo on: two window managers
   # (xfwm4 reads its settings over a D-Bus session bus) and a Wayland compositor
-  openbox xfwm4 dbus-daemon weston
+  openbox xfwm4 dbus-daemon weston wmctrl
   # the Windows program and Wine to run it
   g++-mingw-w64-x86-64 wine wine64
   # the web page: Emscripten, and Chromium to test it in

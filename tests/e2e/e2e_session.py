@@ -41,6 +41,7 @@ class Session:
                            or option(self.program_args, "--scale") == "integer")
         self.prefix = WinePrefix(args.wine_prefix) if args.wine else None
         self.desktop = None
+        self.extra_env = {}  # for the program, over the desktop's
 
     @contextlib.contextmanager
     def start(self):
@@ -63,7 +64,7 @@ class Session:
                 env = self.prefix.env(xvfb.display)
                 command = ["wine", self.args.program]
             else:
-                env = self.desktop.program_env
+                env = dict(self.desktop.program_env, **self.extra_env)
                 command = [self.args.program]
             command += self.program_args
             if self.program_args:

@@ -27,6 +27,9 @@ Cases:
   letterbox, desktop, window-mode, real-switch
                 (native) the picture scaled onto larger screens and windows, on
                 bare X, openbox, xfwm4 and weston: see e2e_presentation_cases.py
+  hidden, lost-compositor
+                (native) nothing drawn while minimised, and a lost Wayland
+                compositor: see e2e_pacing_cases.py
 
 --program-arg passes an argument on to the program (the native one's
 --switch-mode, --scale, --filter, ...); the picture checks expect the default
@@ -51,6 +54,7 @@ import time
 from e2e_letterbox import Rect, fitted
 from e2e_picture import CYCLE_SECONDS, HEIGHT, SLOT_SECONDS, TITLE, WIDTH
 from e2e_picture_checks import check_bars, check_picture
+from e2e_pacing_cases import PACING_CASES
 from e2e_presentation_cases import PRESENTATION_CASES
 from e2e_services import CheckFailed, Report, WinePrefix, Xvfb
 from e2e_session import (Photos, Session, capture, describe, end_with_escape, fresh_dir,
@@ -158,6 +162,7 @@ CASES = {
     "large-screen": case_large_screen,
     "picture": case_picture,
     **PRESENTATION_CASES,
+    **PACING_CASES,
 }
 
 
@@ -183,6 +188,8 @@ def main():
     parser.add_argument("--program-arg", action="append", metavar="ARG",
                         help="an argument for the program (repeatable; write "
                              "--program-arg=--switch-mode for one that starts with --)")
+    parser.add_argument("--swap-probe", metavar="SO",
+                        help="the benchmark's swap_probe.so, for the cases that count swaps")
     parser.add_argument("program", nargs="?", help="plumo.exe with --wine, else the native plumo")
     args = parser.parse_args()
     if args.case != "prefix" and not args.program:

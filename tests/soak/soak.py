@@ -3,10 +3,14 @@
 (plumo-capture writing nothing). Passes when every cycle starts over at 24 s
 and memory stays flat after the first cycle.
 
-Two measures: the heap in use (every malloc arena and mapped block) must not
-grow beyond a few KiB of noise, which catches a leak of a few KiB a cycle;
-resident memory only within a wide allowance, for what is mapped outside
-malloc. Resident memory alone cannot be held tight: it
+Two measures: the heap in use (every malloc arena and mapped block, the least
+seen at any frame of a cycle) must not grow beyond a few KiB of noise, which
+catches a leak of some KiB a cycle; resident memory only within a wide
+allowance, for what is mapped outside malloc. A leak grows the heap cycle
+after cycle; the GL driver may grow it once, by a cache it keeps from then on
+(llvmpipe keeps a second scene, some hundreds of KiB, once its threads have
+fallen behind on a busy machine), so the largest single step, if no larger
+than --max-heap-step-kib, is not counted. Resident memory alone cannot be held tight: it
 moves by up to 2 MiB between cycles of the same run with the heap in use flat
 to the KiB, as the allocator caches or returns pages on the GL driver's
 threads' timing."""
@@ -25,6 +29,7 @@ def main():
     parser.add_argument("--seconds", type=int, default=600, help="scene time to run")
     parser.add_argument("--fps", type=int, default=60)
     parser.add_argument("--max-heap-growth-kib", type=int, default=16)
+    parser.add_argument("--max-heap-step-kib", type=int, default=1024)
     parser.add_argument("--max-resident-growth-kib", type=int, default=4096)
     args = parser.parse_args()
 
@@ -57,6 +62,12 @@ def main():
             first = cycles[0][column]
             growth = max(cycle[column] for cycle in cycles[1:]) - first
             print(f"soak: {name} {first} KiB after the first cycle, growth {growth} KiB after it")
+            if column == 4:
+                steps = [b[column] - a[column] for a, b in zip(cycles, cycles[1:])]
+                once = max(steps)
+                if 0 < once <= args.max_heap_step_kib:
+                    growth -= once
+                    print(f"soak: {name}: one step of {once} KiB not counted")
             if growth >= limit:
                 failures.append(f"{name} grew by {growth} KiB after the first cycle")
     for line in failures:

@@ -120,8 +120,17 @@ class FakeBackend final : public core::Backend, public core::Tracer {
 
   // ---- time: the scripted counter; Sleep returns at once
   int64_t CounterFrequency() override { return Get().frequency; }
-  int64_t CounterNow() override { return Get().ReadCounter(); }
+  int64_t CounterNow() override { return Get().counter; }
+  int64_t ProgramCounterNow() override { return Get().ReadCounter(); }
   void Sleep(DWORD) override {}
+  // The scripted counter moves on to the deadline, as a real sleep would.
+  void SleepUntil(int64_t ticks) override {
+    Platform& platform = Get();
+    if (platform.counter < ticks) platform.counter = ticks;
+    platform.sleptUntil.push_back(ticks);
+  }
+  void WaitForEvents() override { ++Get().eventWaits; }
+  int64_t RefreshMilliHz(core::Surface*) override { return Get().refreshMilliHz; }
   // The usual image base of a Windows program.
   HMODULE ModuleHandle() override { return reinterpret_cast<HMODULE>(0x400000); }
 

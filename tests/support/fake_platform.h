@@ -112,6 +112,9 @@ class Platform {
   bool contextCurrent = false;  // some GL context is current: GL calls reach one
   std::set<std::string> fontResources;
   int swaps = 0;
+  int64_t refreshMilliHz = 60000;   // the display's rate
+  std::vector<int64_t> sleptUntil;  // each deadline the layer slept until
+  int eventWaits = 0;               // times the layer waited on the window system
 
   // ---- GL
   GLuint nextList = 1;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "capture_options.h"
+#include "platform/core/options.h"
 #include "platform/native/close_signals.h"
 #include "platform/native/window_system/sdl_backend.h"
 #include "platform/platform.h"
@@ -94,6 +95,8 @@ int main(int argc, char** argv) {
   }
 
   backend::PrepareEnvironment();
+  // Frames on a fixed step, as fast as they are drawn: nothing waits for a display.
+  core::LayerOptions().vsync = false;
   // No display server: SDL's offscreen driver renders into EGL pbuffers. The
   // native layer takes a driver named here as given.
   if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY") && !IsSet("SDL_VIDEODRIVER"))

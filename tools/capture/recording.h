@@ -51,6 +51,7 @@ class Recording {
   Image image;
   double lastSceneTime = 0.0;
   int cycles = 0;
+  long leastHeap = -1;  // KiB: the least heap in use at any frame of this cycle
 };
 
 }  // namespace capture

@@ -81,6 +81,10 @@ struct Event {
     kPointerMove,
     kButtonDown,
     kButtonUp,
+    // The surface can no longer be seen (minimised, hidden), or can again.
+    // With no surface: the whole program (the web page's tab).
+    kHidden,
+    kShown,
   };
   Kind kind = kKeyDown;
   Surface* surface = nullptr;  // null for a key the window system gave no window
@@ -143,6 +147,9 @@ class Backend {
   // out one at a time; false when none is left.
   virtual void ReadEvents() {}
   virtual bool NextEvent(Event* event) = 0;
+  // Blocks until the window system has something to say (an event, a close
+  // signal); for a program whose window cannot be seen.
+  virtual void WaitForEvents() {}
 
   // ---- pixel formats and GL
   virtual const std::vector<PixelFormat>& PixelFormats() = 0;
@@ -154,6 +161,12 @@ class Backend {
   virtual bool IsCurrent(const GlContext* context) = 0;
   // The picture onto the surface, then the swap.
   virtual bool Present(Surface* surface) = 0;
+  // The refresh rate of the display the surface is on, in millihertz; 0 where
+  // the display does not say.
+  virtual int64_t RefreshMilliHz(Surface* /*surface*/) { return 0; }
+  // Whether presenting already keeps to the display's pace whatever the
+  // driver does (the browser's animation frames); else the core paces.
+  virtual bool PacesFrames() { return false; }
 
   // ---- fonts
   // Null after filling `why`.
@@ -172,7 +185,13 @@ class Backend {
   // The performance counter's ticks per second (0: none) and its reading.
   virtual int64_t CounterFrequency() = 0;
   virtual int64_t CounterNow() = 0;
+  // A reading the program takes (QueryPerformanceCounter): the same clock,
+  // unless the backend scripts the program's time (the test backend), which
+  // the layer's own timing must then not disturb.
+  virtual int64_t ProgramCounterNow() { return CounterNow(); }
   virtual void Sleep(DWORD milliseconds) = 0;
+  // Sleeps until the counter reads `ticks` (at once when it is past).
+  virtual void SleepUntil(int64_t ticks) = 0;
   virtual HMODULE ModuleHandle() = 0;
 };
 

@@ -101,9 +101,9 @@ BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR* pfd
 
 BOOL WINAPI SwapBuffers(HDC hdc) try {
   const core::Call call(__func__, [&] { return Args{Handle(hdc)}; });
-  const core::Window* window = core::Windows().Find(core::WindowFromDC(hdc));
+  core::Window* window = core::Windows().Find(core::WindowFromDC(hdc));
   if (call.Fails() || !window || !window->surface || !window->pixelFormat) return FALSE;
-  return core::TheBackend().Present(window->surface) ? TRUE : FALSE;
+  return core::Present(*window) ? TRUE : FALSE;
 } catch (...) {
   return core::Failed(__func__, FALSE);
 }

@@ -15,7 +15,7 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 }
 
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
-  count->QuadPart = core::TheSceneClock().Read(core::TheBackend().CounterNow());
+  count->QuadPart = core::TheSceneClock().Read(core::TheBackend().ProgramCounterNow());
   const core::Call call(__func__, [&] { return Args{Int(count->QuadPart)}; });
   return TRUE;
 }

@@ -56,6 +56,12 @@ void ToggleView(HWND hwnd);
 void PumpEvents();
 void ApplyCursor();
 
+// presenting.cpp: SwapBuffers's work, paced; the display's rate is looked
+// up again at the next frame (the window moved, or a view changed).
+bool Present(Window& window);
+void LookUpRefreshRate();
+void ResetPresenting();
+
 // gdi32_fonts.cpp: the DC is going; whatever font it holds is let go.
 void ForgetDeviceContext(HDC hdc);
 // wgl.cpp: the handle of the context current on this thread, and no contexts.

@@ -13,7 +13,8 @@ struct Options {
   bool linear = true;       // the filter when scaling (integer scaling is always nearest)
   bool switchMode = false;  // really switch the display mode, as Windows would
   int display = 0;          // the monitor, 0 the primary
-  bool vsync = true;        // adaptive where the driver has it
+  bool vsync = true;        // present no more often than the display shows
+  int maxFps = 0;           // a cap on presents per second; 0 for none
   bool direct = false;      // no offscreen framebuffer: PLUMO_PRESENTATION=direct
 };
 

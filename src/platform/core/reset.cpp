@@ -10,6 +10,7 @@ void ResetForTests() {
   ResetFonts();
   User() = UserState{};
   TheSceneClock() = SceneClock{};
+  ResetPresenting();
 }
 
 }  // namespace core

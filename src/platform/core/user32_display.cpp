@@ -171,6 +171,7 @@ bool KeepsItsPlace(HWND hwnd) {
 void ToggleView(HWND hwnd) {
   Window* window = Windows().Find(hwnd);
   if (!window || !window->surface || !window->virtualMode) return;
+  LookUpRefreshRate();  // the window may land on another monitor
   if (window->view == Window::View::kCovering) {
     ShowInWindow(*window, window->viewWindowSize.x, window->viewWindowSize.y);
   } else if (window->view == Window::View::kWindowed) {

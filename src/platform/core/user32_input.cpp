@@ -92,6 +92,16 @@ void PostPointer(HWND hwnd, const Event& event) {
   Windows().Post(hwnd, message, static_cast<WPARAM>(event.keys), MAKELPARAM(point.x, point.y));
 }
 
+// A window that cannot be seen holds the scene clock and presents nothing
+// (presenting.cpp) until it can be seen again.
+void SeeWindow(HWND hwnd, bool seen) {
+  Window* window = Windows().Find(hwnd);
+  if (!window || window->unseen == !seen) return;
+  window->unseen = !seen;
+  HoldClock(SceneClock::kHidden, !seen);
+  if (seen) LookUpRefreshRate();
+}
+
 void Deliver(const Event& event) {
   if (event.kind == Event::kCloseRequest && !event.surface) {
     User().closePending = true;  // kept until there is a window to close
@@ -129,6 +139,10 @@ void Deliver(const Event& event) {
     case Event::kButtonDown:
     case Event::kButtonUp:
       if (window->surface) PostPointer(hwnd, event);
+      break;
+    case Event::kHidden:
+    case Event::kShown:
+      SeeWindow(hwnd, event.kind == Event::kShown);
       break;
   }
 }

@@ -54,6 +54,7 @@ struct Window {
   POINT windowedTopLeft{};   // where the window was before it went fullscreen
   POINT windowedSize{};      // its client size then
   POINT viewWindowSize{};    // the size of its own window when a mode is shown in one
+  bool unseen = false;       // minimised or hidden by the window system
 };
 
 // Gives back what the layer holds for a window that is going: its surface,

@@ -9,5 +9,9 @@ namespace native {
 void InstallCloseSignals();
 // Whether a signal came since the last call, clearing it.
 bool TakeCloseSignal();
+bool CloseSignalPending();
+// Calls `wake` on a thread of its own after each signal, so that a program
+// waiting on its window system hears of it at once. Started once.
+void WakeOnCloseSignals(void (*wake)());
 
 }  // namespace native

@@ -54,7 +54,13 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   app.add_option("--display", options->display, "The monitor to use, 0 being the primary")
       ->check(CLI::Range(0, 15))
       ->option_text("N");
-  app.add_flag("--no-vsync", noVsync, "Do not wait for the vertical blank when presenting");
+  app.add_flag("--no-vsync", noVsync,
+               "Present as fast as the demo draws, not at the display's pace");
+  app.add_option("--max-fps", options->maxFps,
+                 "Present at most N frames a second (0, the default: no cap beyond the "
+                 "display's pace)")
+      ->check(CLI::Range(0, 1000))
+      ->option_text("N");
   app.add_flag("--version", version, "Print the version and exit");
   try {
     app.parse(argc, argv);

@@ -63,6 +63,10 @@ class NativeBackend final : public core::Backend {
   void SavePicture(core::Surface* surface) override { backend::SavePictureOf(surface); }
 
   void ReadEvents() override { backend::ReadEvents(); }
+  void WaitForEvents() override {
+    WakeOnCloseSignals(backend::WakeEventWait);
+    if (!CloseSignalPending()) backend::WaitForEvents();
+  }
   bool NextEvent(core::Event* event) override {
     if (TakeCloseSignal()) {
       *event = core::Event{};
@@ -84,6 +88,9 @@ class NativeBackend final : public core::Backend {
   void DeleteContext(core::GlContext* context) override { backend::DeleteContext(context); }
   bool IsCurrent(const core::GlContext* context) override { return backend::IsCurrent(context); }
   bool Present(core::Surface* surface) override { return backend::Present(surface); }
+  int64_t RefreshMilliHz(core::Surface* surface) override {
+    return backend::RefreshMilliHz(surface);
+  }
 
   core::Face* OpenFace(const core::FontRequest& request, std::string* why) override {
     return native::OpenFace(request, why);
@@ -116,6 +123,12 @@ class NativeBackend final : public core::Backend {
                        static_cast<long>(milliseconds % 1000) * 1000000L};
     // A signal does not cut the sleep short on Windows.
     while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+    }
+  }
+  void SleepUntil(int64_t ticks) override {
+    const timespec deadline{static_cast<time_t>(ticks / kNanosecondsPerSecond),
+                            static_cast<long>(ticks % kNanosecondsPerSecond)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
     }
   }
   HMODULE ModuleHandle() override { return reinterpret_cast<HMODULE>(&__executable_start); }

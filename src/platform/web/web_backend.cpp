@@ -205,6 +205,9 @@ class WebBackend final : public core::Backend {
       mode = kSoon;  // the fixed clock does not depend on the display's pace
     plumo_wait(mode, static_cast<int>(milliseconds));
   }
+  // The browser's animation frames pace the page; nothing else waits.
+  bool PacesFrames() override { return true; }
+  void SleepUntil(int64_t) override {}
   HMODULE ModuleHandle() override {
     // Any distinct non-null handle will do.
     static char module;

@@ -84,6 +84,15 @@ bool TranslateWindowEvent(const SDL_WindowEvent& window, Event* out) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:  // from the program and from outside alike
       out->kind = Event::kResized;
       break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN:
+      out->kind = Event::kHidden;
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_SHOWN:
+      out->kind = Event::kShown;
+      break;
     default:
       return false;
   }
@@ -278,6 +287,7 @@ Surface* CreateSurface(const SurfaceParams& params) {
     return nullptr;
   }
   SDL_SetWindowData(surface->window, kSurfaceKey, surface);
+  WatchWaylandConnection(surface->window);
   return surface;
 }
 
@@ -421,7 +431,28 @@ void ShowCursor(bool visible) {
 }
 
 void ReadEvents() {
-  if (Backend().open) SDL_PumpEvents();
+  if (!Backend().open) return;
+  SDL_PumpEvents();
+  CheckWaylandConnection();
+}
+
+void WaitForEvents() {
+  if (!Backend().open) return;
+  SDL_WaitEvent(nullptr);
+  CheckWaylandConnection();
+}
+
+void WakeEventWait() {
+  SDL_Event wake{};
+  wake.type = SDL_USEREVENT;
+  SDL_PushEvent(&wake);
+}
+
+int64_t RefreshMilliHz(Surface* surface) {
+  SDL_DisplayMode mode;
+  const int display = SDL_GetWindowDisplayIndex(surface->window);
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+  return int64_t{mode.refresh_rate} * 1000;
 }
 
 bool NextEvent(Event* event) {

@@ -92,6 +92,12 @@ void ShowCursor(bool visible);
 
 // Reads what the display has sent since the last call.
 void ReadEvents();
+// Blocks until the display sends something, or WakeEventWait is called.
+void WaitForEvents();
+// Wakes WaitForEvents; safe from any thread.
+void WakeEventWait();
+// The refresh rate of the surface's display in millihertz, 0 when unknown.
+int64_t RefreshMilliHz(Surface* surface);
 // The next event read that the core has a use for; false when none is left.
 bool NextEvent(Event* event);
 

@@ -52,4 +52,9 @@ void WatchForLostX11Display();
 void BlackenX11Background(SDL_Window* window);
 bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen);
 
+// wayland_only.cpp: on SDL's Wayland driver, a lost compositor ends the
+// program as a lost X server does. Watching starts with the first window.
+void WatchWaylandConnection(SDL_Window* window);
+void CheckWaylandConnection();
+
 }  // namespace backend
