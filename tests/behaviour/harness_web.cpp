@@ -59,4 +59,13 @@ bool CloseFromOutside(HWND /*hwnd*/, const char* /*title*/) {
   return false;
 }
 
+// The page does not yet tell the core when its tab is hidden.
+bool SetProgramVisible(bool /*visible*/) {
+  return false;
+}
+
+int Presents() {
+  return fake_browser::Get().presents;
+}
+
 }  // namespace harness

@@ -81,6 +81,10 @@ struct Event {
     kPointerMove,
     kButtonDown,
     kButtonUp,
+    // The window can no longer be seen (minimised; the page's tab hidden), or
+    // can again; with no surface, the whole program.
+    kHidden,
+    kShown,
   };
   Kind kind = kKeyDown;
   Surface* surface = nullptr;  // null for a key the window system gave no window

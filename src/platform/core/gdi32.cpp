@@ -7,6 +7,7 @@
 #include "platform/core/entry.h"
 #include "platform/core/layer_windows.h"
 #include "platform/core/pixel_formats.h"
+#include "platform/core/scene_clock.h"
 
 namespace {
 
@@ -103,6 +104,8 @@ BOOL WINAPI SwapBuffers(HDC hdc) try {
   const core::Call call(__func__, [&] { return Args{Handle(hdc)}; });
   const core::Window* window = core::Windows().Find(core::WindowFromDC(hdc));
   if (call.Fails() || !window || !window->surface || !window->pixelFormat) return FALSE;
+  // Nobody can see it: the frame goes nowhere, as on a minimised window.
+  if (core::TheSceneClock().Held(core::SceneClock::kHidden)) return TRUE;
   return core::TheBackend().Present(window->surface) ? TRUE : FALSE;
 } catch (...) {
   return core::Failed(__func__, FALSE);

@@ -1,7 +1,8 @@
 // user32's input: the window system's events become messages (keys with
 // Win32 virtual-key codes, the close button as SC_CLOSE, moves and resizes,
-// the pointer in client coordinates), the layer's own keys never reach the
-// program, and focus, foreground and the cursor counter.
+// the pointer in client coordinates; the program hidden holds its clock), the
+// layer's own keys never reach the program, and focus, foreground and the
+// cursor counter.
 #include "platform/core/entry.h"
 #include "platform/core/layer_windows.h"
 #include "platform/core/options.h"
@@ -92,7 +93,18 @@ void PostPointer(HWND hwnd, const Event& event) {
   Windows().Post(hwnd, message, static_cast<WPARAM>(event.keys), MAKELPARAM(point.x, point.y));
 }
 
+// Nobody can see the program, or someone can again: its clock stands still
+// meanwhile and SwapBuffers presents nothing, so the scene resumes where it was.
+void ShowProgram(bool shown) {
+  HoldClock(SceneClock::kHidden, !shown);
+}
+
 void Deliver(const Event& event) {
+  const bool visibility = event.kind == Event::kHidden || event.kind == Event::kShown;
+  if (visibility && !event.surface) {
+    ShowProgram(event.kind == Event::kShown);
+    return;
+  }
   if (event.kind == Event::kCloseRequest && !event.surface) {
     User().closePending = true;  // kept until there is a window to close
     return;
@@ -130,6 +142,9 @@ void Deliver(const Event& event) {
     case Event::kButtonUp:
       if (window->surface) PostPointer(hwnd, event);
       break;
+    case Event::kHidden:
+    case Event::kShown:
+      break;  // one window of several: the program may still be seen
   }
 }
 
