@@ -31,4 +31,10 @@ void Key(int virtualKey, bool down, bool alt = false);
 // has none (the web page's canvas).
 bool CloseFromOutside(HWND hwnd, const char* title);
 
+// Nobody can see the program any more (the page's tab in the background), or
+// someone can again; false where the harness cannot make that happen.
+bool SetProgramVisible(bool visible);
+// The pictures the backend has put on the screen so far.
+int Presents();
+
 }  // namespace harness

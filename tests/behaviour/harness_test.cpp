@@ -30,6 +30,17 @@ void Key(int virtualKey, bool down, bool alt) {
   fake::Get().events.push_back(event);
 }
 
+bool SetProgramVisible(bool visible) {
+  core::Event event;
+  event.kind = visible ? core::Event::kShown : core::Event::kHidden;
+  fake::Get().events.push_back(event);
+  return true;
+}
+
+int Presents() {
+  return fake::Get().swaps;
+}
+
 bool CloseFromOutside(HWND hwnd, const char* /*title*/) {
   core::Event event;
   event.kind = core::Event::kCloseRequest;

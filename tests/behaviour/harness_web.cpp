@@ -50,13 +50,22 @@ void Advance(long long ticks) {
 }
 
 void Key(int virtualKey, bool down, bool alt) {
-  fake_browser::Get().keys.push_back(
-      fake_browser::Key{down ? web::kKeyDown : web::kKeyUp, CodeOf(virtualKey), false, alt});
+  fake_browser::Get().events.push_back(
+      fake_browser::Event{down ? web::kKeyDown : web::kKeyUp, CodeOf(virtualKey), false, alt});
 }
 
 // The canvas has no close button.
 bool CloseFromOutside(HWND /*hwnd*/, const char* /*title*/) {
   return false;
+}
+
+bool SetProgramVisible(bool visible) {
+  fake_browser::SetHidden(!visible);
+  return true;
+}
+
+int Presents() {
+  return fake_browser::Get().presents;
 }
 
 }  // namespace harness

@@ -190,3 +190,45 @@ TEST_F(Behaviour, ThePauseKeyHoldsThePerformanceCounterAndNeverReachesTheProgram
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Behaviour, WhileNobodyCanSeeTheProgramItsClockStandsStillAndNothingIsPresented) {
+  HDC hdc = nullptr;
+  ASSERT_NE(CreateShownWithFormat(&hdc), nullptr);
+  HGLRC context = wglCreateContext(hdc);
+  ASSERT_TRUE(wglMakeCurrent(hdc, context));
+  LARGE_INTEGER frequency{};
+  ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
+  if (!harness::SetProgramVisible(false))
+    GTEST_SKIP() << "the " << harness::Name() << " harness cannot hide the program";
+  Pump();
+  const int64_t hidden = Counter();
+  const int presents = harness::Presents();
+  harness::Advance(frequency.QuadPart);
+  EXPECT_EQ(Counter(), hidden) << "the clock ran while hidden";
+  EXPECT_TRUE(SwapBuffers(hdc)) << "a hidden window's SwapBuffers fails";
+  EXPECT_EQ(harness::Presents(), presents) << "a frame was presented while hidden";
+
+  // A pause taken while hidden outlasts the hiding; the pause alone holds then.
+  harness::Key(VK_PAUSE, true);
+  harness::Key(VK_PAUSE, false);
+  ASSERT_TRUE(harness::SetProgramVisible(true));
+  Pump();
+  harness::Advance(frequency.QuadPart / 10);
+  EXPECT_EQ(Counter(), hidden) << "showing the program ended its pause";
+  EXPECT_TRUE(SwapBuffers(hdc));
+  EXPECT_EQ(harness::Presents(), presents + 1) << "a shown program presents again";
+
+  harness::Key(VK_PAUSE, true);
+  harness::Key(VK_PAUSE, false);
+  Pump();
+  harness::Advance(frequency.QuadPart / 10);
+  const int64_t resumed = Counter();
+  EXPECT_GE(resumed - hidden, frequency.QuadPart / 10);
+  EXPECT_LT(resumed - hidden, frequency.QuadPart / 2) << "the hidden time was counted";
+  wglMakeCurrent(nullptr, nullptr);
+  wglDeleteContext(context);
+}
+
+}  // namespace

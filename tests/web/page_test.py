@@ -11,6 +11,10 @@ served on 127.0.0.1 and driven over the DevTools protocol.
   llvmpipe against SwiftShader gives (frame_compare.py says how).
 - The presented canvas: the picture fitted with black bars around it, the
   line under it.
+- Where the browser asks for reduced motion (emulated), the page holds still
+  on the demo's frame at 9.0 s, the same bytes as the fixed-step run's, with
+  a focused, labelled button that plays it, clicked or with Enter; the scene
+  then moves on from 9.0 s.
 - The demo stays inside the GL subset: no "outside the GL 1.1 subset" line.
 - Escape ends the demo: "WinMain returned 0" on the console; a key then
   starts it again.
@@ -23,6 +27,7 @@ import os
 import re
 import subprocess
 import sys
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
@@ -59,7 +64,7 @@ def capture_frame(capture, work_dir):
     return Frame(640, 480, rgb)
 
 
-def page_frame(browser, work_dir):
+def page_frame(browser, work_dir, name="page-frame.png"):
     """The page's framebuffer as it holds on its last frame, top row first."""
     frame = browser.evaluate("Module.plumo.readFrame()")
     width, height = frame["width"], frame["height"]
@@ -70,7 +75,7 @@ def page_frame(browser, work_dir):
         for x in range(width):
             rgb += row[4 * x:4 * x + 3]
     result = Frame(width, height, bytes(rgb))
-    result.save(os.path.join(work_dir, "page-frame.png"))
+    result.save(os.path.join(work_dir, name))
     return result
 
 
@@ -103,6 +108,55 @@ def check_presentation(browser, picture, work_dir):
     expected = [x + want[0] * scale, y + want[1] * scale, x + want[2] * scale, y + want[3] * scale]
     check(got and all(abs(g - e) <= 2 for g, e in zip(got, expected)),
           f"the caption is where the fit puts it: {got} against {[round(e) for e in expected]}")
+
+
+def check_still(browser, url, fixed_frame, work_dir):
+    """Reduced motion: the still, its control, and playing it. `fixed_frame`
+    is the fixed-step run's frame at 9.0 s, checked against plumo-capture's."""
+    browser.page("Emulation.setEmulatedMedia",
+                 features=[{"name": "prefers-reduced-motion", "value": "reduce"}])
+    browser.open(url, *VIEWPORT)
+    browser.wait_for("window.Module && Module.plumo && Module.plumo.state.held", 120)
+    state = browser.evaluate("Module.plumo.state")
+    check(state["clock"] == 9.0, f"the still holds at 9.0 s of the scene: {state['clock']}")
+    still = page_frame(browser, work_dir, "page-still.png")
+    check(still.rgb == fixed_frame.rgb,
+          "the still is, byte for byte, the fixed-step run's frame at 9.0 s")
+    button = browser.evaluate(
+        "(() => { const b = document.getElementById('play'), r = b.getBoundingClientRect();"
+        " return {tag: b.tagName, label: b.textContent.trim(),"
+        " focused: document.activeElement === b, tab: b.tabIndex,"
+        " visible: !b.closest('[hidden]') && r.width > 0 && r.height > 0,"
+        " x: r.left + r.width / 2, y: r.top + r.height / 2}; })()")
+    check(button["tag"] == "BUTTON" and button["label"] and button["tab"] >= 0 and
+          button["visible"] and button["focused"],
+          f"a visible, focused, labelled button: {button['label']!r}")
+    clicked_at = time.monotonic()
+    for kind in ("mousePressed", "mouseReleased"):
+        browser.page("Input.dispatchMouseEvent", type=kind, x=button["x"], y=button["y"],
+                     button="left", clickCount=1)
+    frames = state["frames"]
+    browser.wait_for(f"Module.plumo.state.frames >= {frames + 30}", 60)
+    played = browser.evaluate(
+        "[Module.plumo.state.clock, Module.plumo.state.held,"
+        " document.getElementById('still').hidden, document.activeElement === Module.canvas]")
+    since = time.monotonic() - clicked_at
+    check(9.0 < played[0] <= 9.0 + since + 0.5 and not played[1],
+          f"played, the scene moves on from 9.0 s: at {played[0]:.2f} s, {since:.2f} s later")
+    check(played[2] and played[3], "the button has gone and the canvas has the keys")
+    before = browser.evaluate("Module.plumo.readFrame().rgba")
+    time.sleep(0.3)
+    check(browser.evaluate("Module.plumo.readFrame().rgba") != before, "the picture moves")
+
+    # From the keyboard: the button has the focus, and Enter presses it.
+    browser.open(url, *VIEWPORT)
+    browser.wait_for("window.Module && Module.plumo && Module.plumo.state.held", 120)
+    for kind, text in (("keyDown", "\r"), ("keyUp", "")):
+        browser.page("Input.dispatchKeyEvent", type=kind, code="Enter", key="Enter",
+                     windowsVirtualKeyCode=0x0D, text=text)
+    browser.wait_for("!Module.plumo.state.held && Module.plumo.state.clock > 9.2", 60)
+    print("ok: Enter on the button plays it too")
+    browser.page("Emulation.setEmulatedMedia", features=[])
 
 
 def main():
@@ -155,6 +209,8 @@ def main():
         browser.wait_for("Module.plumo.state.frames >= 40", 120)
         check(browser.evaluate("Module.plumo.readFrame().rgba") != first and
               browser.evaluate("Module.plumo.state.running"), "in real time the picture moves")
+
+        check_still(browser, f"{server.address}plumo.html", frame, args.work_dir)
     return 0
 
 

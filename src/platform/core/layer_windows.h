@@ -17,6 +17,7 @@ struct UserState {
   uintptr_t nextDC = 0;
   bool closePending = false;     // a close signal waits for a window to close
   bool swallowReturnUp = false;  // the Return of an Alt+Enter the layer took
+  bool programUnseen = false;    // the whole program cannot be seen (a hidden page)
 };
 
 UserState& User();

@@ -50,7 +50,7 @@ void ResetPresenting() {
 
 bool Present(Window& window) {
   Backend& backend = TheBackend();
-  if (window.unseen) {
+  if (window.unseen || User().programUnseen) {
     // Nothing is drawn where nobody looks, and the scene clock is held
     // (user32_input.cpp): the program waits for the window system instead,
     // whose next event (shown again, closed) wakes it.

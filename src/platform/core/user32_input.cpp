@@ -1,7 +1,8 @@
 // user32's input: the window system's events become messages (keys with
 // Win32 virtual-key codes, the close button as SC_CLOSE, moves and resizes,
-// the pointer in client coordinates), the layer's own keys never reach the
-// program, and focus, foreground and the cursor counter.
+// the pointer in client coordinates; the program hidden holds its clock), the
+// layer's own keys never reach the program, and focus, foreground and the
+// cursor counter.
 #include "platform/core/entry.h"
 #include "platform/core/layer_windows.h"
 #include "platform/core/options.h"
@@ -92,17 +93,34 @@ void PostPointer(HWND hwnd, const Event& event) {
   Windows().Post(hwnd, message, static_cast<WPARAM>(event.keys), MAKELPARAM(point.x, point.y));
 }
 
-// A window that cannot be seen holds the scene clock and presents nothing
-// (presenting.cpp) until it can be seen again.
+// Nobody can see the program while its page is hidden or its window is: its
+// clock stands still meanwhile and SwapBuffers presents nothing (presenting.cpp),
+// so the scene resumes where it was.
+void UpdateSeen() {
+  bool unseen = User().programUnseen;
+  Windows().ForEach([&](const Window& window) { unseen = unseen || window.unseen; });
+  HoldClock(SceneClock::kHidden, unseen);
+}
+
 void SeeWindow(HWND hwnd, bool seen) {
   Window* window = Windows().Find(hwnd);
   if (!window || window->unseen == !seen) return;
   window->unseen = !seen;
-  HoldClock(SceneClock::kHidden, !seen);
+  UpdateSeen();
   if (seen) LookUpRefreshRate();
 }
 
+void ShowProgram(bool shown) {
+  User().programUnseen = !shown;
+  UpdateSeen();
+}
+
 void Deliver(const Event& event) {
+  const bool visibility = event.kind == Event::kHidden || event.kind == Event::kShown;
+  if (visibility && !event.surface) {
+    ShowProgram(event.kind == Event::kShown);
+    return;
+  }
   if (event.kind == Event::kCloseRequest && !event.surface) {
     User().closePending = true;  // kept until there is a window to close
     return;

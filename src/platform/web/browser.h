@@ -24,24 +24,31 @@ void plumo_gl_put_glyphs(int x, int y, int width, int height, const unsigned cha
 // Draws the framebuffer into this rectangle of the canvas, black around it.
 void plumo_gl_present(int x, int y, int width, int height, int linear);
 
-// The next input event, oldest first: 0 when there is none, else its kind.
-// `code` gets the key's KeyboardEvent.code.
+// The next event, oldest first: 0 when there is none, else its kind
+// (web::EventKind). For a key, `code` gets its KeyboardEvent.code.
 int plumo_next_event(char* code, int codeSize, int* repeat, int* alt);
-// Tells the page how many frames have been presented, whether a fixed-step
-// run now holds still, and whether it is one.
-void plumo_frame_presented(int frames, int held, int fixedStep);
+// document.hidden: the page cannot be seen (its tab in the background, its
+// window minimised).
+int plumo_page_hidden(void);
+// Tells the page how many frames have been presented, whether the run now
+// holds still, whether it is a fixed-step one, and the performance counter
+// the program reads, in seconds.
+void plumo_frame_presented(int frames, int held, int fixedStep, double clockSeconds);
 
 // performance.now(): milliseconds on the browser's monotonic clock.
 double plumo_now_ms(void);
-// Returns to the browser's event loop and comes back (Asyncify), after the
+// Returns to the browser's event loop and comes back (Asyncify): after the
 // next animation frame and at least `milliseconds`, as soon as the browser
-// can, or once input arrives.
+// can, or once input arrives. Whichever it is, the page hidden or shown
+// brings it back at once.
 void plumo_wait(int mode, int milliseconds);
 }
 
 namespace web {
 
-enum EventKind { kNoEvent = 0, kKeyDown = 1, kKeyUp = 2 };
+// kHidden and kShown: the page's visibility changed; kPlay: the reader
+// played the still picture (the page's control).
+enum EventKind { kNoEvent = 0, kKeyDown = 1, kKeyUp = 2, kHidden = 3, kShown = 4, kPlay = 5 };
 enum WaitMode { kNextFrame = 0, kSoon = 1, kUntilInput = 2 };
 
 }  // namespace web

@@ -9,9 +9,13 @@
 #include "platform/platform.h"
 #include "platform/web/web_backend.h"
 
-// `frames` > 0: the fixed-step run of the page's ?frames=N&fps=F.
-extern "C" EMSCRIPTEN_KEEPALIVE int plumo_run(int frames, int fps) {
-  web::UseFixedStep(frames, fps);
+// `frames` > 0: the fixed-step run of the page's ?frames=N&fps=F; else
+// `stillSeconds` > 0: the still picture, for a reader who asks for reduced motion.
+extern "C" EMSCRIPTEN_KEEPALIVE int plumo_run(int frames, int fps, int stillSeconds) {
+  if (frames > 0)
+    web::UseFixedStep(frames, fps);
+  else
+    web::UseStill(stillSeconds);
   char commandLine[] = "";
   const int status = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
   std::printf("WinMain returned %d\n", status);

@@ -1,25 +1,26 @@
 // The web backend's table: the canvas is the screen, the browser's keys are
 // the events, one GL 1.1 context is emulated on the canvas's WebGL 2 context
 // (gl/), the faces are baked into the page (fonts/), and the clock is the
-// browser's monotonic one, or the capture tool's fixed step.
+// page's (page_clock.h): the browser's monotonic one, a fixed step, or the
+// still picture that reduced motion asks for.
 //
 // Sleep is where the demo's own blocking loop gives the browser its turn:
 // through Asyncify the call unwinds to the event loop and resumes at the next
-// animation frame, so every pass of the loop presents one frame.
+// animation frame, so every pass of the loop presents one frame; a hidden
+// page gets none, and its program sleeps until it shows again.
 #include "platform/web/web_backend.h"
 
-#include <cmath>
 #include <memory>
-#include <optional>
 
-#include "frame_clock.h"
 #include "platform/core/layer_windows.h"
 #include "platform/core/present_geometry.h"
 #include "platform/core/report.h"
+#include "platform/core/scene_clock.h"
 #include "platform/web/browser.h"
 #include "platform/web/fonts/web_faces.h"
 #include "platform/web/gl/gl_context.h"
 #include "platform/web/gl/webgl_renderer.h"
+#include "platform/web/page_clock.h"
 #include "platform/web/virtual_keys.h"
 
 // The canvas stands for every window; a surface only knows its picture's size.
@@ -36,36 +37,13 @@ struct core::GlContext {
 namespace web {
 namespace {
 
-// performance.now() is in milliseconds with microsecond resolution at best.
-const int64_t kCountsPerSecond = 1000000;
-
 // The one pixel format: what the demo asks for, double-buffered RGBA with
 // 5/6/5 colour and a 16-bit depth buffer.
 const std::vector<core::PixelFormat> kFormats = {{5, 6, 5, 0, 16, 0}};
 
-struct Clock {
-  std::optional<capture::FrameClock> fixed;
-  int64_t frames = 0;  // a fixed-step run holds still after these
-  bool held = false;
-  int64_t presented = 0;  // frames presented in real time
-};
-
-Clock& PageClock() {
-  static Clock clock;
+PageClock& TheClock() {
+  static PageClock clock;
   return clock;
-}
-
-void FramePresented() {
-  Clock& clock = PageClock();
-  if (!clock.fixed) {
-    plumo_frame_presented(static_cast<int>(++clock.presented), 0, 0);
-    return;
-  }
-  int64_t frame = 0;
-  // The Init and Load passes present too, but are not frames of the run.
-  if (clock.fixed->Present(&frame) != capture::FrameClock::Swap::kFrame) return;
-  clock.held = clock.fixed->FramesPresented() >= clock.frames;
-  plumo_frame_presented(static_cast<int>(clock.fixed->FramesPresented()), clock.held, 1);
 }
 
 class WebBackend final : public core::Backend {
@@ -101,6 +79,16 @@ class WebBackend final : public core::Backend {
     int repeat = 0;
     int alt = 0;
     while (int kind = plumo_next_event(code, sizeof code, &repeat, &alt)) {
+      if (kind == kPlay) {
+        TheClock().Play(plumo_now_ms());
+        continue;
+      }
+      if (kind == kHidden || kind == kShown) {
+        // The tab: the whole page, which is the whole program.
+        *event = core::Event{};
+        event->kind = kind == kHidden ? core::Event::kHidden : core::Event::kShown;
+        return true;
+      }
       const unsigned key = VirtualKeyFromCode(code);
       if (!key) continue;
       // The canvas names no window: keys go to the one with the focus.
@@ -156,10 +144,17 @@ class WebBackend final : public core::Backend {
     const core::Rect place =
         core::PictureRect(core::Scale::kFit, width, height, canvasWidth, canvasHeight);
     const bool scaled = place.width != width || place.height != height;
+    // The counter this frame was drawn at (a fixed step moves on as it presents).
+    const double seconds =
+        static_cast<double>(core::TheSceneClock().Read(TheClock().Peek(plumo_now_ms()))) /
+        static_cast<double>(TheClock().Frequency());
+    const PageClock::Frame frame = TheClock().Present();
     // The page draws from the bottom left, as GL counts.
-    plumo_gl_present(place.x, canvasHeight - place.y - place.height, place.width, place.height,
-                     scaled);
-    FramePresented();
+    if (frame.shown)
+      plumo_gl_present(place.x, canvasHeight - place.y - place.height, place.width, place.height,
+                       scaled);
+    if (frame.counted)
+      plumo_frame_presented(static_cast<int>(frame.frames), frame.held, frame.fixedStep, seconds);
     return true;
   }
 
@@ -183,27 +178,31 @@ class WebBackend final : public core::Backend {
   }
   bool RemoveFontFile(const char*) override { return false; }
 
-  int64_t CounterFrequency() override {
-    const Clock& clock = PageClock();
-    return clock.fixed ? clock.fixed->Frequency() : kCountsPerSecond;
-  }
-  int64_t CounterNow() override {
-    Clock& clock = PageClock();
-    return clock.fixed ? clock.fixed->Read()
-                       : std::llround(plumo_now_ms() * (kCountsPerSecond / 1000));
-  }
+  int64_t CounterFrequency() override { return TheClock().Frequency(); }
+  int64_t CounterNow() override { return TheClock().Read(plumo_now_ms()); }
   void Sleep(DWORD milliseconds) override {
-    const Clock& clock = PageClock();
-    WaitMode mode = kNextFrame;
-    // A held run waits for input, but not while messages are still to be
-    // handled (the WM_CLOSE that Escape posts), nor once its window is gone
-    // (the loop sleeps once more before it ends).
     const core::WindowManager& windows = core::Windows();
-    if (clock.held && windows.QueuedMessages() == 0 && windows.WindowCount() > 0)
-      mode = kUntilInput;
-    else if (clock.fixed)
-      mode = kSoon;  // the fixed clock does not depend on the display's pace
-    plumo_wait(mode, static_cast<int>(milliseconds));
+    if (!plumo_page_hidden()) {
+      WaitMode mode = kNextFrame;
+      // A held run waits for input, but not while messages are still to be
+      // handled (the WM_CLOSE that Escape posts), nor once its window is gone
+      // (the loop sleeps once more before it ends).
+      if (TheClock().Held() && windows.QueuedMessages() == 0 && windows.WindowCount() > 0)
+        mode = kUntilInput;
+      else if (TheClock().Unpaced())
+        mode = kSoon;
+      plumo_wait(mode, static_cast<int>(milliseconds));
+    }
+    // The page is hidden only while the program sleeps, since nothing else
+    // runs meanwhile, and a hidden page gets no animation frames. So the core
+    // hears of it here, and its clock stops now; then the program sleeps on
+    // until the page shows again, drawing nothing, or until input brings it
+    // messages.
+    while (plumo_page_hidden() && windows.WindowCount() > 0) {
+      core::PumpEvents();
+      if (windows.QueuedMessages() > 0) return;
+      plumo_wait(kUntilInput, 0);
+    }
   }
   // The browser's animation frames pace the page; nothing else waits.
   bool PacesFrames() override { return true; }
@@ -221,11 +220,11 @@ class WebBackend final : public core::Backend {
 }  // namespace
 
 void UseFixedStep(int frames, int fps) {
-  Clock& clock = PageClock();
-  clock.fixed.reset();
-  clock.held = false;
-  clock.frames = frames;
-  if (frames > 0) clock.fixed.emplace(fps);
+  TheClock().UseFixedStep(frames, fps);
+}
+
+void UseStill(int seconds) {
+  TheClock().UseStill(seconds);
 }
 
 }  // namespace web

@@ -7,5 +7,9 @@ namespace web {
 // (frame k at k / fps seconds) as fast as the browser lets it, and holds
 // still after `frames` frames until input comes.
 void UseFixedStep(int frames, int fps);
+// With seconds > 0 the demo shows its frame at that second of the fixed step
+// (one frame a second, the frames before it drawn but not shown) and holds
+// still until the page's control plays it on in real time.
+void UseStill(int seconds);
 
 }  // namespace web

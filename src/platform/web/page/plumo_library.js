@@ -1,9 +1,11 @@
 // The browser side of the web page's platform layer (browser.h): the canvas,
-// its WebGL 2 context and the framebuffer the demo draws into, input events,
-// the clock, and the waits that hand the demo's loop back to the browser.
+// its WebGL 2 context and the framebuffer the demo draws into, input events
+// and the page's visibility, the clock, and the waits that hand the demo's
+// loop back to the browser.
 //
-// The page's own script calls Module.plumo.start(frames, fps); tests read
-// Module.plumo.state and Module.plumo.readFrame().
+// The page's own script calls Module.plumo.start(frames, fps, stillSeconds)
+// and, from its control, Module.plumo.play(); tests read Module.plumo.state
+// and Module.plumo.readFrame().
 
 mergeInto(LibraryManager.library, {
   $Plumo__postset: 'Module["plumo"] = Plumo;',
@@ -18,18 +20,37 @@ mergeInto(LibraryManager.library, {
     vertexArray: null,
     atlas: null,
     events: [],
-    wake: null,  // resumes a wait for input
+    resume: null,  // brings the program back from its wait in progress, once
+    waitsForInput: false,
     channel: null,
-    state: {running: false, status: null, frames: 0, held: false, presentedAt: []},
+    // `clock`: the performance counter the program read, in seconds, at its
+    // last frame; `waits`: how often it has waited, about once a pass.
+    state: {running: false, status: null, frames: 0, held: false, clock: 0, waits: 0,
+            presentedAt: []},
 
-    start: function(frames, fps) {
+    start: function(frames, fps, stillSeconds) {
       Plumo.listen();
       Plumo.state.running = true;
-      ccall('plumo_run', 'number', ['number', 'number'], [frames, fps], {async: true})
+      // A page opened in a background tab starts hidden.
+      if (document.hidden) Plumo.events.push({kind: 3});
+      ccall('plumo_run', 'number', ['number', 'number', 'number'], [frames, fps, stillSeconds],
+            {async: true})
           .then(function(status) {
             Plumo.state.running = false;
             Plumo.state.status = status;
           });
+    },
+
+    // The reader plays the still picture.
+    play: function() {
+      Plumo.events.push({kind: 5});
+      Plumo.wake(false);
+    },
+
+    // The page hidden or shown, or the still played, ends any wait; input
+    // ends a wait for input.
+    wake: function(input) {
+      if (Plumo.resume && (!input || Plumo.waitsForInput)) Plumo.resume();
     },
 
     // Keys go to the demo while it runs; once it has ended, a key or a click
@@ -41,18 +62,30 @@ mergeInto(LibraryManager.library, {
             if (kind === 1) location.reload();
             return;
           }
-          // The browser keeps its own shortcuts.
+          // The browser keeps its own shortcuts, and the page's buttons the
+          // keys that press them.
           if (event.ctrlKey || event.metaKey || /^F(5|11|12)$/.test(event.code)) return;
-          event.preventDefault();
+          if (event.target instanceof HTMLButtonElement &&
+              /^(Enter|NumpadEnter|Space)$/.test(event.code))
+            return;
+          // Tab still moves the focus, so that it can leave the canvas.
+          if (event.code !== 'Tab') event.preventDefault();
           Plumo.events.push({kind: kind, code: event.code, repeat: event.repeat, alt: event.altKey});
-          if (Plumo.wake) Plumo.wake();
+          Plumo.wake(true);
         };
       }
       window.addEventListener('keydown', key(1));
       window.addEventListener('keyup', key(2));
       window.addEventListener('mousedown', function() {
         if (!Plumo.state.running) location.reload();
-        else if (Plumo.wake) Plumo.wake();
+        else Plumo.wake(true);
+      });
+      // A hidden page gets no animation frames: the program hears of it at
+      // once, and sleeps until the page shows again.
+      document.addEventListener('visibilitychange', function() {
+        if (!Plumo.state.running) return;
+        Plumo.events.push({kind: document.hidden ? 3 : 4});
+        Plumo.wake(false);
       });
     },
 
@@ -263,14 +296,18 @@ mergeInto(LibraryManager.library, {
   plumo_next_event: function(code, size, repeat, alt) {
     var event = Plumo.events.shift();
     if (!event) return 0;
-    stringToUTF8(event.code, code, size);
+    stringToUTF8(event.code || '', code, size);
     HEAP32[repeat >> 2] = event.repeat ? 1 : 0;
     HEAP32[alt >> 2] = event.alt ? 1 : 0;
     return event.kind;
   },
 
+  plumo_page_hidden: function() {
+    return document.hidden ? 1 : 0;
+  },
+
   plumo_frame_presented__deps: ['$Plumo'],
-  plumo_frame_presented: function(frames, held, fixedStep) {
+  plumo_frame_presented: function(frames, held, fixedStep, clockSeconds) {
     var state = Plumo.state;
     // A held run's last frame is finished before it is timed.
     if (held && !state.held) Plumo.gl.readPixels(0, 0, 1, 1, Plumo.gl.RGBA, Plumo.gl.UNSIGNED_BYTE,
@@ -279,6 +316,7 @@ mergeInto(LibraryManager.library, {
     if (fixedStep) state.presentedAt.push(performance.now());
     state.frames = frames;
     state.held = !!held;
+    state.clock = clockSeconds;
   },
 
   plumo_now_ms: function() {
@@ -288,24 +326,32 @@ mergeInto(LibraryManager.library, {
   plumo_wait__deps: ['$Plumo'],
   plumo_wait: function(mode, milliseconds) {
     Asyncify.handleSleep(function(wakeUp) {
+      // (Asyncify calls plumo_wait again as the program resumes, but not this.)
+      Plumo.state.waits++;
+      // Whatever ends the wait first ends it; the others find it over.
+      var waiting = true;
+      var resume = function() {
+        if (!waiting) return;
+        waiting = false;
+        Plumo.resume = null;
+        wakeUp();
+      };
+      Plumo.resume = resume;
+      Plumo.waitsForInput = mode === 2;
       if (mode === 2) {
         // Until input: a key or a click.
-        Plumo.wake = function() {
-          Plumo.wake = null;
-          wakeUp();
-        };
-        if (Plumo.events.length) Plumo.wake();
+        if (Plumo.events.length) resume();
       } else if (mode === 1) {
         // As soon as the browser has had its turn: a message to ourselves
         // comes back sooner than a zero-delay timeout.
         if (!Plumo.channel) Plumo.channel = new MessageChannel();
-        Plumo.channel.port1.onmessage = function() { wakeUp(); };
+        Plumo.channel.port1.onmessage = resume;
         Plumo.channel.port2.postMessage(0);
       } else {
         var start = performance.now();
         requestAnimationFrame(function() {
           var left = milliseconds - (performance.now() - start);
-          if (left > 0) setTimeout(wakeUp, left); else wakeUp();
+          if (left > 0) setTimeout(resume, left); else resume();
         });
       }
     });
