@@ -71,6 +71,14 @@ TEST_F(HostWindowTest, AWindowOfItsOwnIsShownCoveredFocusedAndGivenBack) {
                             "LeaveFullscreen", "DestroySurface"}));
 }
 
+// Whatever else the options say: the host's owner keeps the display as it is.
+TEST_F(HostWindowTest, TheDisplayModeStaysVirtualEvenWithARealSwitchAskedFor) {
+  GiveHost();
+  core::LayerOptions().switchMode = true;
+  RunTheDemosWindow();
+  EXPECT_THAT(platform.windowSystem, ElementsAre("CreateSurface(host)", "DestroySurface"));
+}
+
 TEST_F(HostWindowTest, OneWindowHoldsTheHostAtATime) {
   GiveHost();
   GlWindow first("Plumo");

@@ -210,8 +210,10 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) try {
     return DISP_CHANGE_SUCCESSFUL;
   }
   if (!core::TheBackend().Open()) return DISP_CHANGE_FAILED;
-  return core::LayerOptions().switchMode ? core::EnterRealMode(*mode)
-                                         : core::EnterVirtualMode(*mode);
+  // A screensaver draws into a window it was given and leaves the display be.
+  const core::Options& options = core::LayerOptions();
+  return options.switchMode && !options.host.given ? core::EnterRealMode(*mode)
+                                                   : core::EnterVirtualMode(*mode);
 } catch (...) {
   return core::Failed(__func__, LONG{DISP_CHANGE_FAILED});
 }
