@@ -14,6 +14,9 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "without changing the display's mode. It is plain Win32 and OpenGL 1.1"
   "code, run by a layer of its own over SDL2, FreeType, fontconfig and Mesa."
   ""
+  "On X11 it also runs as a hack of the X screensaver daemon, drawing into"
+  "the daemon's window."
+  ""
   "The package also holds plumo-capture, which records the demo frame by"
   "frame on a fixed-step clock as PNG files, an animated GIF or a video.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
@@ -32,6 +35,8 @@ else()
   # Libraries from the binaries; the caption's face by its metrics ("Arial").
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2 | fonts-liberation")
+  # plumo is also a hack of the X screensaver daemon.
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS xscreensaver)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 endif()
 include(CPack)

@@ -19,8 +19,10 @@ packages=(
   # a private X server and what drives and photographs it
   xvfb xdotool imagemagick x11-xserver-utils x11-utils
   # the desktops the end-to-end tests run the demo on: two window managers
-  # (xfwm4 reads its settings over a D-Bus session bus) and a Wayland compositor
-  openbox xfwm4 dbus-daemon weston wmctrl
+  # (xfwm4 reads its settings over a D-Bus session bus), a Wayland compositor,
+  # wmctrl to close windows as a window manager's close button does, and the
+  # X screensaver daemon that runs it as a hack (as another user, through setpriv)
+  openbox xfwm4 dbus-daemon weston wmctrl xscreensaver util-linux
   # the Windows program and Wine to run it
   g++-mingw-w64-x86-64 wine wine64
   # the web page: Emscripten, and Chromium to test it in

@@ -30,6 +30,10 @@ Cases:
   hidden, lost-compositor
                 (native) nothing drawn while minimised, and a lost Wayland
                 compositor: see e2e_pacing_cases.py
+  saver-daemon, saver-window, screensaver-inhibit
+                (native) screensaver mode under the X screensaver daemon and in
+                a window of the test's own, and the system's screensaver held
+                off or let run: see e2e_screensaver.py
 
 --program-arg passes an argument on to the program (the native one's
 --switch-mode, --scale, --filter, ...); the picture checks expect the default
@@ -37,7 +41,8 @@ scaling, so a case run with another one shows what they catch.
 
 Needs Python 3 (standard library only), Xvfb, xdotool, xrandr, xprop and
 ImageMagick's `import`, and for the desktops openbox, xfwm4, dbus-daemon and
-weston. Exits 0 when every check of the case holds. The pieces:
+weston, and for screensaver mode xscreensaver and setpriv. Exits 0 when every
+check of the case holds. The pieces:
 e2e_services.py (X server, Wine prefix, program, X queries), e2e_desktops.py
 (window managers and weston), e2e_session.py (one run and its screenshots),
 e2e_letterbox.py (where a scaled picture lands, read back), e2e_picture.py
@@ -56,6 +61,7 @@ from e2e_picture import CYCLE_SECONDS, HEIGHT, SLOT_SECONDS, TITLE, WIDTH
 from e2e_picture_checks import check_bars, check_picture
 from e2e_pacing_cases import PACING_CASES
 from e2e_presentation_cases import PRESENTATION_CASES
+from e2e_screensaver import SCREENSAVER_CASES
 from e2e_services import CheckFailed, Report, WinePrefix, Xvfb
 from e2e_session import (Photos, Session, capture, describe, end_with_escape, fresh_dir,
                          wait_for_picture, wait_for_window)
@@ -163,6 +169,7 @@ CASES = {
     "picture": case_picture,
     **PRESENTATION_CASES,
     **PACING_CASES,
+    **SCREENSAVER_CASES,
 }
 
 
@@ -184,7 +191,8 @@ def main():
     parser.add_argument("--desktop", choices=["openbox", "xfwm4", "weston"], default="openbox",
                         help="the desktop of the desktop case")
     parser.add_argument("--screenshot", metavar="PNG",
-                        help="letterbox case: also save the screen 9 s into the cycle")
+                        help="letterbox and saver-daemon cases: also save the screen 9 s "
+                             "into the cycle")
     parser.add_argument("--program-arg", action="append", metavar="ARG",
                         help="an argument for the program (repeatable; write "
                              "--program-arg=--switch-mode for one that starts with --)")

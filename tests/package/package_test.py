@@ -24,6 +24,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import xml.etree.ElementTree as ElementTree
 import zipfile
 
 import pe_resources
@@ -78,14 +79,18 @@ def check_deb(args, report):
     depends = fields.get("Depends", "")
     for library in ("libc6", "libsdl2-2.0-0", "libfreetype6", "libfontconfig1", "libgl1", "libgif7"):
         report.check(library in depends, f"Depends, computed from the binaries, names {library}")
+    report.check("xscreensaver" in fields.get("Suggests", ""),
+                 f"it suggests xscreensaver, for which it is a hack (Suggests: "
+                 f"{fields.get('Suggests')})")
     long_lines = control.split("Description:", 1)[-1].splitlines()[1:]
     report.check(fields.get("Description", "").strip() != "" and
                  sum(line.startswith(" ") for line in long_lines) >= 3,
                  "a short description and a long one")
 
-    status, output = run(["lintian", "--fail-on", "error", deb])
+    status, output = run(["lintian", "--fail-on", "error,warning", deb])
     report.note("lintian: " + (output.strip() or "nothing to report"))
-    report.check(status == 0 and not re.search(r"^E: ", output, re.M), "lintian reports no error")
+    report.check(status == 0 and not re.search(r"^[EW]: ", output, re.M),
+                 "lintian reports no error and no warning")
 
     status, output = run(["apt-get", "install", "--simulate", deb])
     report.check(status == 0 and re.search(r"^Inst plumo ", output, re.M),
@@ -127,11 +132,13 @@ def check_deb(args, report):
         text = page.read()
     report.check(re.search(rf'^\.TH PLUMO 6 .*"Plumo {re.escape(version)}"', text, re.M),
                  f"plumo(6) is for version {version}")
-    for option in ("window", "scale", "filter", "switch\\-mode", "display", "no\\-vsync", "help",
-                   "version"):
+    for option in ("window", "scale", "filter", "switch\\-mode", "display", "no\\-vsync",
+                   "allow\\-screensaver", "root", "window\\-id", "help", "version"):
         report.check(f"\\-\\-{option}" in text, f"plumo(6) lists --{option.replace(chr(92), '')}")
     for key in ("Escape", "Alt+Enter", "F12"):
         report.check(key in text, f"plumo(6) says what {key} does")
+
+    check_screensaver_hack(report, root)
 
     doc = os.path.join(usr, "share/doc/plumo")
     with gzip.open(os.path.join(doc, "changelog.gz"), "rt") as changelog:
@@ -140,6 +147,54 @@ def check_deb(args, report):
     with open(os.path.join(SOURCE, "LICENSE")) as licence, open(os.path.join(doc, "copyright")) as c:
         grant = " ".join(licence.read().split("\n\n")[2].split())
         report.check(grant in " ".join(c.read().split()), "the copyright file holds the licence")
+
+
+def check_screensaver_hack(report, root):
+    """The hack where the X screensaver daemon looks for it, its settings for
+    the daemon's settings program, naming only options plumo has, and the
+    entry MATE's screensaver lists hacks by."""
+    hack = os.path.join(root, "usr/libexec/xscreensaver/plumo")
+    target = os.readlink(hack) if os.path.islink(hack) else None
+    report.check(target == "../../bin/plumo" and os.path.realpath(hack) == os.path.realpath(
+        os.path.join(root, "usr/bin/plumo")),
+        f"/usr/libexec/xscreensaver/plumo is a relative link to /usr/bin/plumo (got {target})")
+
+    _, usage = run([os.path.join(root, "usr/bin/plumo"), "--help"])
+    settings = os.path.join(root, "usr/share/xscreensaver/config/plumo.xml")
+    try:
+        saver = ElementTree.parse(settings).getroot()
+    except (OSError, ElementTree.ParseError) as error:
+        report.check(False, f"the daemon's settings for plumo are well-formed XML ({error})")
+        return
+    report.check(saver.tag == "screensaver" and saver.get("name") == "plumo"
+                 and saver.get("_label") == "Plumo" and saver.get("gl") == "yes",
+                 f"plumo.xml describes the GL hack \"plumo\", labelled Plumo ({saver.attrib})")
+    commands = [command.get("arg") for command in saver.iter("command")]
+    report.check(commands == ["--root"], f"the daemon runs it with --root (got {commands})")
+    description = " ".join((saver.findtext("_description") or "").split())
+    report.check(len(description) > 40, f"it has a description ({description!r})")
+    arguments = [node.get("arg-set") or node.get("arg") for node in saver.iter()
+                 if node.tag in ("option", "boolean", "number") and
+                 (node.get("arg-set") or node.get("arg"))]
+    report.require(arguments, "its settings pass arguments to plumo")
+    for argument in arguments:
+        option, *value = argument.split()
+        line = next((text for text in usage.splitlines() if text.strip().startswith(option)), "")
+        report.check(line and all(v in line for v in value),
+                     f"plumo --help lists {argument} ({line.strip()!r})")
+
+    desktop = os.path.join(root, "usr/share/applications/screensavers/plumo.desktop")
+    status, output = run(["desktop-file-validate", desktop])
+    # A hint only: "Screensaver" is no main category, as for every hack's entry.
+    problems = [line for line in output.splitlines() if ": hint: " not in line]
+    report.check(status == 0 and not problems,
+                 f"desktop-file-validate passes screensavers/plumo.desktop {problems}")
+    with open(desktop) as entry:
+        text = entry.read()
+    report.check(re.search(r"^Exec=plumo --root$", text, re.M)
+                 and re.search(r"^TryExec=plumo$", text, re.M)
+                 and re.search(r"^Categories=Screensaver;$", text, re.M),
+                 "the screensaver entry runs plumo --root, as a screensaver")
 
 
 def check_deb_version(args, report):

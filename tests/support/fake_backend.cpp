@@ -40,15 +40,34 @@ class FakeBackend final : public core::Backend, public core::Tracer {
     return true;
   }
 
+  void ShowCursor(bool) override { Note("ShowCursor"); }
+
   // ---- surfaces: the size of their picture is all they have
   core::Surface* CreateSurface(const core::SurfaceParams& params) override {
+    Note(params.host ? "CreateSurface(host)" : "CreateSurface");
     return new core::Surface{params.width, params.height};
   }
-  void DestroySurface(core::Surface* surface) override { delete surface; }
-  void SetPictureSize(core::Surface* surface, int width, int height, bool) override {
+  void DestroySurface(core::Surface* surface) override {
+    Note("DestroySurface");
+    delete surface;
+  }
+  void ShowSurface(core::Surface*, bool visible) override {
+    Note(visible ? "ShowSurface" : "HideSurface");
+  }
+  void MoveSurface(core::Surface*, int, int) override { Note("MoveSurface"); }
+  void RaiseSurface(core::Surface*) override { Note("RaiseSurface"); }
+  void FocusSurface(core::Surface*) override { Note("FocusSurface"); }
+  void SetPictureSize(core::Surface* surface, int width, int height, bool resizeWindow) override {
+    if (resizeWindow) Note("ResizeSurface");
     surface->width = width;
     surface->height = height;
   }
+  bool CoverDisplay(core::Surface*) override {
+    Note("CoverDisplay");
+    return true;
+  }
+  void ShowInWindow(core::Surface*, int, int) override { Note("ShowInWindow"); }
+  void LeaveFullscreen(core::Surface*, int, int, int, int) override { Note("LeaveFullscreen"); }
   void WindowSize(core::Surface* surface, int* width, int* height) override {
     *width = surface->width;
     *height = surface->height;
@@ -135,6 +154,8 @@ class FakeBackend final : public core::Backend, public core::Tracer {
   HMODULE ModuleHandle() override { return reinterpret_cast<HMODULE>(0x400000); }
 
  private:
+  static void Note(const char* request) { Get().windowSystem.push_back(request); }
+
   core::GlContext* current_ = nullptr;
 };
 

@@ -102,6 +102,12 @@ class Platform {
   std::deque<core::Event> events;
   // The surface behind a window (made at its pixel format or first show).
   core::Surface* SurfaceOf(HWND hwnd) const;
+  // What the core asked of the window system about its native windows, in
+  // order: "CreateSurface" ("CreateSurface(host)" for screensaver mode's host
+  // window), "DestroySurface", "ShowSurface", "HideSurface", "MoveSurface",
+  // "ResizeSurface", "RaiseSurface", "FocusSurface", "CoverDisplay",
+  // "ShowInWindow", "LeaveFullscreen", "ShowCursor".
+  std::vector<std::string> windowSystem;
 
   // ---- gdi32 and wgl
   size_t LiveDeviceContexts() const;

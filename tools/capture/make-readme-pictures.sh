@@ -6,7 +6,9 @@
 # on the same machine. docs/plumo-letterbox.png is the native plumo itself on
 # a private 1280x1024 Xvfb, photographed about 9 s into the cycle by the
 # letterbox end-to-end case, which checks that same run (bars, picture, the
-# screen's mode); it is copied only when every check holds.
+# screen's mode); it is copied only when every check holds. So is
+# docs/plumo-screensaver.png, the same as the X screensaver daemon's hack,
+# from the saver-daemon case (which runs the daemon as nobody when root).
 #
 #   tools/capture/make-readme-pictures.sh [build-dir]   (default build/pictures)
 set -euo pipefail
@@ -28,17 +30,21 @@ trap 'rm -rf "$work"' EXIT
 "$capture" --seconds 24 --preview "$work/plumo-cycle.gif" --preview-size 320x240 --preview-fps 5
 python3 "$root/tests/e2e/plumo_e2e.py" --case letterbox --work-dir "$work/letterbox" \
   --screenshot "$work/plumo-letterbox.png" "$plumo"
+python3 "$root/tests/e2e/plumo_e2e.py" --case saver-daemon --work-dir "$work/saver-daemon" \
+  --screenshot "$work/plumo-screensaver.png" "$plumo"
 
 mkdir -p "$root/docs"
 cp "$work/still/frame-$(printf %06d "$still_frame").png" "$root/docs/plumo.png"
 cp "$work/plumo-cycle.gif" "$root/docs/plumo-cycle.gif"
 cp "$work/plumo-letterbox.png" "$root/docs/plumo-letterbox.png"
+cp "$work/plumo-screensaver.png" "$root/docs/plumo-screensaver.png"
 
 size=0
-for picture in plumo.png plumo-cycle.gif plumo-letterbox.png; do
+for picture in plumo.png plumo-cycle.gif plumo-letterbox.png plumo-screensaver.png; do
   size=$((size + $(stat -c %s "$root/docs/$picture")))
 done
-echo "docs/plumo.png, plumo-cycle.gif and plumo-letterbox.png: $size bytes together"
+echo "docs/plumo.png, plumo-cycle.gif, plumo-letterbox.png and plumo-screensaver.png:" \
+  "$size bytes together"
 if ((size > budget)); then
   echo "make-readme-pictures: over the $budget-byte budget; lower --preview-size or --preview-fps" >&2
   exit 1

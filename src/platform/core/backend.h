@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/options.h"
 #include "platform/platform.h"
 
 namespace core {
@@ -53,6 +54,9 @@ struct SurfaceParams {
   bool borderless = false;
   bool resizable = false;
   const PixelFormat* format = nullptr;  // null until the window has a pixel format
+  // Screensaver mode: the surface is this window of another program's, with
+  // its own size and place, rather than a native window of the layer's.
+  const HostWindow* host = nullptr;
 };
 
 // What CreateFontA asks for, in GDI's terms.

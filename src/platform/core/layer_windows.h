@@ -18,6 +18,7 @@ struct UserState {
   bool closePending = false;     // a close signal waits for a window to close
   bool swallowReturnUp = false;  // the Return of an Alt+Enter the layer took
   bool programUnseen = false;    // the whole program cannot be seen (a hidden page)
+  HWND hostHolder = nullptr;     // screensaver mode: the window drawn into the host window
 };
 
 UserState& User();
@@ -42,6 +43,15 @@ void FollowClientSize(HWND hwnd);
 // Gives the window a surface (with the pixel format's visual, when it has
 // one), replacing one made earlier. False after the backend said why.
 bool MakeSurface(HWND hwnd, const PixelFormat* format);
+
+// host_window.cpp: screensaver mode. The first window to get a surface draws
+// into the host window; HostFor answers the host for it (null otherwise) and
+// TakeHost records that it has it. The host is another program's window, so
+// the layer shows, moves, resizes, raises and focuses only native windows it
+// made itself: OwnsNativeWindow is false for the window holding the host.
+const HostWindow* HostFor(HWND hwnd);
+void TakeHost(HWND hwnd);
+bool OwnsNativeWindow(HWND hwnd);
 
 // user32_display.cpp: the mode GetSystemMetrics reports, and leaving fullscreen.
 DisplayMode CurrentMode();

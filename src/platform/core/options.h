@@ -3,9 +3,21 @@
 // page keeps the defaults, tests set what they try; the demo never sees them.
 #pragma once
 
+#include <cstdint>
+
 namespace core {
 
 enum class Scale { kFit, kInteger, kStretch };
+
+// Screensaver mode: the picture is drawn into a window another program made
+// (a screensaver daemon's, one per monitor) instead of a window of the
+// program's own. That window stays its owner's: the layer never shows, hides,
+// moves, resizes, raises or focuses it, asks no window manager about it and
+// grabs nothing; the picture is fitted into it and follows its size.
+struct HostWindow {
+  bool given = false;  // screensaver mode
+  uint64_t id = 0;     // the window; 0 is the screen's root window
+};
 
 struct Options {
   bool window = false;  // show a fullscreen mode in a normal window rather than covering the screen
@@ -16,7 +28,17 @@ struct Options {
   bool vsync = true;        // present no more often than the display shows
   int maxFps = 0;           // a cap on presents per second; 0 for none
   bool direct = false;      // no offscreen framebuffer: PLUMO_PRESENTATION=direct
+
+  HostWindow host;                // screensaver mode
+  bool allowScreensaver = false;  // the system's screensaver and display sleep may run
 };
+
+// Whether the system's screensaver and display sleep are held off while the
+// program runs: they are, unless the user allows them or the program is
+// itself the screensaver.
+inline bool HoldsOffScreensaver(const Options& options) {
+  return !options.allowScreensaver && !options.host.given;
+}
 
 // The settings in force.
 Options& LayerOptions();

@@ -57,7 +57,8 @@ bool CoverDisplay(Window& window) {
     window.viewWindowSize = POINT{width, height};
   }
   window.view = Window::View::kCovering;
-  return TheBackend().CoverDisplay(window.surface);
+  // The host window is already where its owner wants it.
+  return !OwnsNativeWindow(window.handle) || TheBackend().CoverDisplay(window.surface);
 }
 
 void ShowInWindow(Window& window, int width, int height) {
@@ -94,7 +95,7 @@ LONG EnterVirtualMode(const DEVMODEA& request) {
   window = Windows().Find(hwnd);
   if (!window || !window->surface) return DISP_CHANGE_SUCCESSFUL;
   FollowClientSize(hwnd);
-  if (firstMode && LayerOptions().window) {
+  if (firstMode && LayerOptions().window && OwnsNativeWindow(hwnd)) {
     ShowInWindow(*window, mode.width, mode.height);
   } else if (!CoverDisplay(*window)) {
     Report(kChange, "the window cannot cover the display");
@@ -155,7 +156,8 @@ void LeaveFullscreen() {
     Windows().Place(hwnd, &topLeft, &size);
     FollowClientSize(hwnd);
     // The procedure may have destroyed the window on hearing of it.
-    if (const Window* placed = Windows().Find(hwnd)) {
+    const Window* placed = Windows().Find(hwnd);
+    if (placed && OwnsNativeWindow(hwnd)) {
       const RECT& client = placed->clientRect;
       TheBackend().LeaveFullscreen(placed->surface, client.left, client.top,
                                    client.right - client.left, client.bottom - client.top);
@@ -170,7 +172,7 @@ bool KeepsItsPlace(HWND hwnd) {
 
 void ToggleView(HWND hwnd) {
   Window* window = Windows().Find(hwnd);
-  if (!window || !window->surface || !window->virtualMode) return;
+  if (!window || !window->surface || !window->virtualMode || !OwnsNativeWindow(hwnd)) return;
   LookUpRefreshRate();  // the window may land on another monitor
   if (window->view == Window::View::kCovering) {
     ShowInWindow(*window, window->viewWindowSize.x, window->viewWindowSize.y);
@@ -209,8 +211,10 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) try {
     return DISP_CHANGE_SUCCESSFUL;
   }
   if (!core::TheBackend().Open()) return DISP_CHANGE_FAILED;
-  return core::LayerOptions().switchMode ? core::EnterRealMode(*mode)
-                                         : core::EnterVirtualMode(*mode);
+  // A screensaver draws into a window it was given and leaves the display be.
+  const core::Options& options = core::LayerOptions();
+  return options.switchMode && !options.host.given ? core::EnterRealMode(*mode)
+                                                   : core::EnterVirtualMode(*mode);
 } catch (...) {
   return core::Failed(__func__, LONG{DISP_CHANGE_FAILED});
 }

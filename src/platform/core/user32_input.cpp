@@ -180,6 +180,8 @@ void PumpEvents() {
 }
 
 void ApplyCursor() {
+  // The cursor over a host window is its owner's to show or hide.
+  if (LayerOptions().host.given) return;
   TheBackend().ShowCursor(User().cursorCounter >= 0);
 }
 
@@ -192,7 +194,8 @@ BOOL WINAPI SetForegroundWindow(HWND hwnd) try {
   const core::Call call(__func__, [&] { return Args{Handle(hwnd)}; });
   if (call.Fails() || !core::Alive(hwnd)) return FALSE;
   core::User().foreground = hwnd;
-  if (core::Surface* surface = core::SurfaceOf(hwnd)) core::TheBackend().RaiseSurface(surface);
+  core::Surface* surface = core::SurfaceOf(hwnd);
+  if (surface && core::OwnsNativeWindow(hwnd)) core::TheBackend().RaiseSurface(surface);
   return TRUE;
 } catch (...) {
   return core::Failed(__func__, FALSE);
@@ -209,7 +212,8 @@ HWND WINAPI SetFocus(HWND hwnd) try {
   }
   if (!core::Alive(hwnd)) return nullptr;
   user.focus = hwnd;
-  if (core::Surface* surface = core::SurfaceOf(hwnd)) core::TheBackend().FocusSurface(surface);
+  core::Surface* surface = core::SurfaceOf(hwnd);
+  if (surface && core::OwnsNativeWindow(hwnd)) core::TheBackend().FocusSurface(surface);
   return previous;
 } catch (...) {
   return core::Failed(__func__, HWND{});

@@ -46,7 +46,8 @@ void FollowClientSize(HWND hwnd) {
   const Window* window = Windows().Find(hwnd);
   if (!window || !window->surface) return;
   const POINT size = ClientSize(*window);
-  TheBackend().SetPictureSize(window->surface, size.x, size.y, !window->fullscreen);
+  TheBackend().SetPictureSize(window->surface, size.x, size.y,
+                              !window->fullscreen && OwnsNativeWindow(hwnd));
 }
 
 bool MakeSurface(HWND hwnd, const PixelFormat* format) {
@@ -62,12 +63,14 @@ bool MakeSurface(HWND hwnd, const PixelFormat* format) {
   params.borderless = (window->style & WS_POPUP) != 0;
   params.resizable = (window->style & WS_THICKFRAME) != 0;
   params.format = format;
+  params.host = HostFor(hwnd);
   Surface* surface = TheBackend().CreateSurface(params);
   if (!surface) return false;
+  if (params.host) TakeHost(hwnd);
   // Made before the old one goes, so that a failure leaves the window as it was.
   Surface* old = std::exchange(window->surface, surface);
   if (old) TheBackend().DestroySurface(old);
-  if (window->visible) TheBackend().ShowSurface(surface, true);
+  if (window->visible && OwnsNativeWindow(hwnd)) TheBackend().ShowSurface(surface, true);
   return true;
 }
 
@@ -75,6 +78,7 @@ void ReleaseLayerRecord(Window& window) {
   UserState& user = User();
   if (user.foreground == window.handle) user.foreground = nullptr;
   if (user.focus == window.handle) user.focus = nullptr;
+  if (user.hostHolder == window.handle) user.hostHolder = nullptr;
   // The DC goes with its window, and with it whatever font was selected.
   if (window.hdc) ForgetDeviceContext(window.hdc);
   if (Surface* surface = std::exchange(window.surface, nullptr))
@@ -337,7 +341,8 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int 
   window = Windows().Find(hwnd);
   if (!window) return FALSE;
   // A window showing a virtual mode stays where the mode put it.
-  if (window->surface && !(flags & SWP_NOMOVE) && !core::KeepsItsPlace(hwnd))
+  if (window->surface && !(flags & SWP_NOMOVE) && !core::KeepsItsPlace(hwnd) &&
+      core::OwnsNativeWindow(hwnd))
     core::TheBackend().MoveSurface(window->surface, window->clientRect.left,
                                    window->clientRect.top);
   if (!(flags & SWP_NOSIZE)) core::FollowClientSize(hwnd);
@@ -356,8 +361,8 @@ BOOL WINAPI ShowWindow(HWND hwnd, int command) try {
   // A window shown before it has a pixel format gets a default visual.
   if (visible && !core::SurfaceOf(hwnd)) core::MakeSurface(hwnd, nullptr);
   const bool wasVisible = Windows().Show(hwnd, visible);
-  if (core::Surface* surface = core::SurfaceOf(hwnd))
-    core::TheBackend().ShowSurface(surface, visible);
+  core::Surface* surface = core::SurfaceOf(hwnd);
+  if (surface && core::OwnsNativeWindow(hwnd)) core::TheBackend().ShowSurface(surface, visible);
   return wasVisible ? TRUE : FALSE;
 } catch (...) {
   return core::Failed(__func__, FALSE);

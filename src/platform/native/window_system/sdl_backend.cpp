@@ -55,6 +55,24 @@ SDL_Window* CreateWindowFor(const SurfaceParams& params, const Surface& surface)
   return window;
 }
 
+// Screensaver mode: the host window, adopted as a foreign GL window. It
+// keeps its owner's visual: the picture is drawn in a framebuffer of its own
+// format anyway, and the present needs only some GL visual.
+SDL_Window* AdoptHost(const core::HostWindow& host) {
+  const unsigned long id = FindX11Host(host.id);
+  if (!id) return nullptr;
+  SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+  SDL_Window* window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(id));
+  if (!window) {
+    char reason[96];
+    std::snprintf(reason, sizeof reason, "cannot draw with GL into the window 0x%lx", id);
+    ReportSdl(reason);
+    return nullptr;
+  }
+  WatchX11Host(window);
+  return window;
+}
+
 Surface* SurfaceOf(Uint32 windowId) {
   SDL_Window* window = SDL_GetWindowFromID(windowId);
   if (!window) return nullptr;  // destroyed since the event was queued
@@ -135,6 +153,9 @@ bool TranslateButton(const SDL_MouseButtonEvent& button, Event* out) {
 
 bool Translate(const SDL_Event& event, Event* out) {
   switch (event.type) {
+    case SDL_SYSWMEVENT:
+      if (event.syswm.msg) NoteX11HostEvent(*event.syswm.msg);
+      return false;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       return TranslateKey(event.key, out);
@@ -185,10 +206,16 @@ bool IsSet(const char* variable) {
 // Only drivers that put windows before a user: left to itself SDL falls back
 // to its offscreen driver, where the program would run unseen and unstoppable.
 // A driver the user names in SDL_VIDEODRIVER is taken as given.
+//
+// Screensaver mode draws into an X window, so it takes X11 alone.
 bool ChooseDrivers() {
   if (IsSet("SDL_VIDEODRIVER")) return true;
   const bool x11 = IsSet("DISPLAY");
-  const bool wayland = IsSet("WAYLAND_DISPLAY");
+  const bool wayland = IsSet("WAYLAND_DISPLAY") && !core::LayerOptions().host.given;
+  if (!x11 && core::LayerOptions().host.given) {
+    SDL_SetError("DISPLAY is not set: screensaver mode draws into an X window");
+    return false;
+  }
   if (!x11 && !wayland) {
     SDL_SetError("neither DISPLAY nor WAYLAND_DISPLAY is set");
     return false;
@@ -230,6 +257,9 @@ bool Open() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // A fullscreen window that loses focus keeps its mode, as on Windows.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // SDL holds the screensaver and display sleep off from its start unless told.
+  if (!core::HoldsOffScreensaver(core::LayerOptions()))
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   if (!ChooseDrivers() || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     char reason[128] = "cannot open the display";
     if (IsSet("DISPLAY"))
@@ -270,14 +300,18 @@ Surface* CreateSurface(const SurfaceParams& params) {
   // The picture has the format's colour whatever the window's: a visual of
   // at least that colour is preferred, any will do.
   surface->visualChannelBits = surface->hasFormat ? surface->format.redBits : 0;
-  surface->window = CreateWindowFor(params, *surface);
-  if (!surface->window && surface->visualChannelBits > 0) {
+  surface->window = params.host ? AdoptHost(*params.host) : CreateWindowFor(params, *surface);
+  if (!surface->window && surface->visualChannelBits > 0 && !params.host) {
     surface->visualChannelBits = 0;
     surface->window = CreateWindowFor(params, *surface);
   }
   // GLX is set up on SDL's own connection by now, window or not: the driver
   // no longer needs the warm-up's.
   native::EndGlWarmUp();
+  if (!surface->window && params.host) {
+    delete surface;  // AdoptHost said why
+    return nullptr;
+  }
   if (!surface->window) {
     char reason[160];
     std::snprintf(reason, sizeof reason, "no GL visual with %d depth and %d stencil bits",
@@ -461,6 +495,11 @@ bool NextEvent(Event* event) {
   SDL_Event sdlEvent;
   while (SDL_PeepEvents(&sdlEvent, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
     if (Translate(sdlEvent, event)) return true;
+  }
+  // The window the program was given has gone: it ends as if closed.
+  if (TakeX11HostGone()) {
+    event->kind = Event::kCloseRequest;
+    return true;
   }
   return false;
 }

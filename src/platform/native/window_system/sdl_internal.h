@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/core/present_geometry.h"
@@ -56,5 +57,16 @@ bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen);
 // program as a lost X server does. Watching starts with the first window.
 void WatchWaylandConnection(SDL_Window* window);
 void CheckWaylandConnection();
+
+// x11_screensaver.cpp: screensaver mode's host window. FindX11Host answers
+// the id to adopt (the root window's for 0) once the window is known to
+// exist, else 0 after saying why; WatchX11Host makes its resizes and its end
+// reach the layer once SDL has adopted it; TakeX11HostGone is true once after
+// it has gone, as heard from an event SDL passed on raw (NoteX11HostEvent) or
+// from an X error about it.
+unsigned long FindX11Host(uint64_t id);
+void WatchX11Host(SDL_Window* window);
+void NoteX11HostEvent(const SDL_SysWMmsg& message);
+bool TakeX11HostGone();
 
 }  // namespace backend
