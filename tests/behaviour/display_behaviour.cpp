@@ -55,7 +55,7 @@ TEST_F(Behaviour, AListedModeHoldsTheClientAreaAndMetricsUntilTheDesktopIsBack) 
   EXPECT_EQ(client.right, 640);
   EXPECT_EQ(client.bottom, 480);
   // Whatever the native window does meanwhile, the client area stays the mode's.
-  PumpUntil([] { return false; });
+  harness::Linger([&] { Pump(); });
   GetClientRect(hwnd, &client);
   EXPECT_EQ(client.right, 640);
   EXPECT_EQ(client.bottom, 480);

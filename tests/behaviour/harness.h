@@ -24,6 +24,10 @@ bool Settle(const std::function<bool()>& done);
 // (at least: the native one sleeps).
 void Advance(long long ticks);
 
+// Gives the window system time to send whatever it would (the native one a
+// fraction of a second), handing it out meanwhile through `pump`.
+void Linger(const std::function<void()>& pump);
+
 // A key pressed or let go on the keyboard, for the window with the focus.
 void Key(int virtualKey, bool down, bool alt = false);
 

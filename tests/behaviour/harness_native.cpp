@@ -73,6 +73,14 @@ bool Settle(const std::function<bool()>& done) {
   return true;
 }
 
+void Linger(const std::function<void()>& pump) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  while (std::chrono::steady_clock::now() < until) {
+    pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 void Advance(long long ticks) {
   std::this_thread::sleep_for(std::chrono::nanoseconds(ticks));
 }

@@ -18,6 +18,10 @@ bool Settle(const std::function<bool()>& done) {
   return done();
 }
 
+void Linger(const std::function<void()>& pump) {
+  pump();
+}
+
 void Advance(long long ticks) {
   fake::Get().counter += ticks;
 }

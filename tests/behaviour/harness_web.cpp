@@ -45,6 +45,10 @@ std::string CodeOf(int virtualKey) {
   }
 }
 
+void Linger(const std::function<void()>& pump) {
+  pump();
+}
+
 void Advance(long long ticks) {
   fake_browser::Get().nowMs += static_cast<double>(ticks) / 1000.0;  // microsecond ticks
 }

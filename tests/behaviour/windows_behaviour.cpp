@@ -30,7 +30,7 @@ TEST_F(Behaviour, AnOverlappedWindowHearsItsSizeAtItsFirstShow) {
   EXPECT_TRUE(ShowWindow(hwnd, SW_SHOWNORMAL));  // now it was visible
   // Echoes of the showing from the window system bring nothing more.
   const size_t shown = deliveries.size();
-  PumpUntil([] { return false; });
+  harness::Linger([&] { Pump(); });
   EXPECT_EQ(MessagesTo(hwnd, shown), Messages{}) << Names(MessagesTo(hwnd, shown));
 }
 

@@ -67,38 +67,6 @@ TEST(FontResolution, NoFontsAtAllGivesNullAndSaysWhy) {
   unlink(config);
 }
 
-TEST(Selection, AnyDcStartsWithTheStockFontAndSelectReturnsThePrevious) {
-  HFONT font = MakeFont("Arial", -48, FW_BOLD);
-  const HGDIOBJ stock = SelectObject(Dc(0x5e1), font);
-  ASSERT_NE(stock, nullptr);
-  EXPECT_NE(stock, font);
-  EXPECT_EQ(SelectObject(Dc(0x5e1), stock), font);
-  EXPECT_EQ(SelectObject(Dc(0x5e2), stock), stock);
-  int width = 0;
-  EXPECT_TRUE(GetCharWidthA(Dc(0x5e2), 'W', 'W', &width));
-  EXPECT_GT(width, 0);
-
-  EXPECT_EQ(SelectObject(nullptr, font), nullptr);
-  EXPECT_EQ(SelectObject(Dc(0x5e3), reinterpret_cast<HGDIOBJ>(0x1234)), nullptr);
-  EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(0x1234)));
-  EXPECT_FALSE(GetCharWidthA(nullptr, 'A', 'A', &width));
-  EXPECT_FALSE(GetCharWidthA(Dc(0x5e3), 'B', 'A', &width));
-  DeleteObject(font);
-}
-
-TEST(Selection, ASelectedFontIsDeletedOnlyWhenDeselected) {
-  HFONT font = MakeFont("Arial", -48, FW_BOLD);
-  const HGDIOBJ stock = SelectObject(Dc(0x5e4), font);
-  EXPECT_TRUE(DeleteObject(font));
-  native::FontDescription still;
-  EXPECT_TRUE(native::DescribeFont(font, &still)) << "still selected, so still alive";
-  int width = 0;
-  EXPECT_TRUE(GetCharWidthA(Dc(0x5e4), 'W', 'W', &width));
-  EXPECT_EQ(SelectObject(Dc(0x5e4), stock), font);
-  EXPECT_FALSE(native::DescribeFont(font, &still));
-  EXPECT_EQ(SelectObject(Dc(0x5e4), font), nullptr);
-}
-
 // Widths of codes 0-255 of Arial bold at 48 pixels, as the demo asks for them.
 struct Widths {
   HFONT font = MakeFont("Arial", -48, FW_BOLD);

@@ -92,15 +92,6 @@ TEST(LayerProcess, LeavingDuringTheGlWarmUpEndsCleanly) {
   }
 }
 
-TEST_F(LayerTest, ShowCursorKeepsTheDisplayCounter) {
-  EXPECT_EQ(ShowCursor(FALSE), -1);
-  EXPECT_EQ(ShowCursor(FALSE), -2);
-  EXPECT_EQ(ShowCursor(TRUE), -1);
-  EXPECT_EQ(ShowCursor(TRUE), 0);
-  EXPECT_EQ(ShowCursor(TRUE), 1);
-  EXPECT_EQ(ShowCursor(FALSE), 0);
-}
-
 TEST(LayerEnvironment, NoSessionBusStaysNoneAndAGivenOneIsKept) {
   // Unset, libdbus would fork a launcher from inside SDL's set-up.
   unsetenv("DBUS_SESSION_BUS_ADDRESS");

@@ -1,21 +1,12 @@
-// Windows, classes and extra bytes on a real X server: the messages Windows
-// sends around create, show, move and destroy, default processing, and the
-// native window that goes with each.
+// The native window behind each window on a real X server: where it appears,
+// moves and resizes, and that it goes with its window. (What the messages
+// are is the behaviour suite's, tests/behaviour, run on this backend too.)
 #include "layer_fixture.h"
 #include "x_session.h"
 
 namespace {
 
 using Messages = std::vector<UINT>;
-
-TEST_F(LayerTest, HiddenPopupHearsItsSizeAndPlaceBeforeCreateReturns) {
-  HWND hwnd = CreatePopup(640, 480);
-  ASSERT_NE(hwnd, nullptr);
-  EXPECT_EQ(MessagesTo(hwnd), (Messages{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE}))
-      << Names(MessagesTo(hwnd));
-  EXPECT_EQ(LastLParam(hwnd, WM_SIZE), MAKELPARAM(640, 480));
-  EXPECT_EQ(LastLParam(hwnd, WM_MOVE), MAKELPARAM(0, 0));
-}
 
 TEST_F(LayerTest, OverlappedWindowHearsItsSizeAtFirstShowAndAppearsThen) {
   HWND hwnd = CreateOverlapped(400, 300, "Layer Shown");
@@ -37,17 +28,6 @@ TEST_F(LayerTest, OverlappedWindowHearsItsSizeAtFirstShowAndAppearsThen) {
   EXPECT_EQ(window.y, -frame.top);
   EXPECT_EQ(window.width, 400);
   EXPECT_EQ(window.height, 300);
-}
-
-TEST_F(LayerTest, WindowSystemEchoesOfShowingBringNoExtraMessages) {
-  HWND popup = CreatePopup(320, 200);
-  HWND overlapped = CreateOverlapped(320, 200);
-  ShowWindow(popup, SW_SHOWNORMAL);
-  ShowWindow(overlapped, SW_SHOWNORMAL);
-  const size_t mark = deliveries.size();
-  PumpFor(300);
-  EXPECT_EQ(MessagesTo(popup, mark), Messages{}) << Names(MessagesTo(popup, mark));
-  EXPECT_EQ(MessagesTo(overlapped, mark), Messages{}) << Names(MessagesTo(overlapped, mark));
 }
 
 TEST_F(LayerTest, SetWindowPosMovesWithoutResizing) {
@@ -85,18 +65,6 @@ TEST_F(LayerTest, DestroyHidesThenDestroysAndTakesTheNativeWindow) {
   EXPECT_EQ(GetDC(hwnd), nullptr);
   EXPECT_EQ(ReleaseDC(hwnd, hdc), 0);
   EXPECT_FALSE(PostMessageA(hwnd, WM_USER, 0, 0));
-}
-
-TEST_F(LayerTest, OwnDeviceContextIsOnePerWindow) {
-  HWND first = CreatePopup(100, 100);
-  HWND second = CreatePopup(100, 100);
-  HDC hdc = GetDC(first);
-  ASSERT_NE(hdc, nullptr);
-  EXPECT_EQ(GetDC(first), hdc);
-  EXPECT_NE(GetDC(second), hdc);
-  EXPECT_EQ(ReleaseDC(first, hdc), 1);
-  EXPECT_EQ(ReleaseDC(second, hdc), 0);
-  EXPECT_EQ(GetDC(first), hdc) << "releasing an own DC gave it up";
 }
 
 // ---- a procedure that destroys its own window
@@ -162,58 +130,5 @@ TEST_F(LayerTest, AWindowDestroyedInsideItsOwnMessagesLeavesNothingBehind) {
   EXPECT_TRUE(UnregisterClassA(wndClass.lpszClassName, nullptr));
 }
 
-// ---- default processing
-
-TEST_F(LayerTest, WmCloseDestroysTheWindow) {
-  HWND hwnd = CreatePopup(320, 200);
-  const size_t mark = deliveries.size();
-  ASSERT_TRUE(PostMessageA(hwnd, WM_CLOSE, 0, 0));
-  PumpUntil([&] { return !MessagesTo(hwnd, mark).empty(); });
-  EXPECT_EQ(MessagesTo(hwnd, mark), (Messages{WM_CLOSE, WM_DESTROY, WM_NCDESTROY}))
-      << Names(MessagesTo(hwnd, mark));
-}
-
-TEST_F(LayerTest, SysCommandCloseSendsWmCloseWhateverItsLowBits) {
-  HWND hwnd = CreatePopup(320, 200);
-  const size_t mark = deliveries.size();
-  ASSERT_TRUE(PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE | 0x2, 0));
-  PumpUntil([&] { return !MessagesTo(hwnd, mark).empty(); });
-  EXPECT_EQ(MessagesTo(hwnd, mark), (Messages{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY, WM_NCDESTROY}))
-      << Names(MessagesTo(hwnd, mark));
-}
-
-TEST_F(LayerTest, CloseButtonBecomesSysCommandClose) {
-  HWND hwnd = CreatePopup(320, 200, "Layer Close Button");
-  ShowWindow(hwnd, SW_SHOWNORMAL);
-  xtest::Current().RequestClose(xtest::Current().FindWindow("Layer Close Button").id);
-  ASSERT_TRUE(PumpUntil([&] { return Retrieved(hwnd, WM_SYSCOMMAND, SC_CLOSE); }));
-  EXPECT_FALSE(DestroyWindow(hwnd)) << "the dispatched close did not end the window";
-  EXPECT_TRUE(NativeWindowGoes("Layer Close Button"));
-}
-
-// ---- classes and extra bytes
-
-TEST_F(LayerTest, UnregisterFailsWhileAWindowOfTheClassExists) {
-  HWND hwnd = CreatePopup(100, 100);
-  EXPECT_FALSE(UnregisterClassA(kClassName, nullptr));
-  DestroyWindow(hwnd);
-  EXPECT_TRUE(UnregisterClassA(kClassName, nullptr));
-  WNDCLASSA found{};
-  EXPECT_FALSE(GetClassInfoA(nullptr, kClassName, &found));
-  EXPECT_EQ(CreatePopup(100, 100), nullptr);
-}
-
-TEST_F(LayerTest, ExtraBytesStartZeroedAndHoldAFullAddress) {
-  HWND hwnd = CreatePopup(100, 100);
-  EXPECT_EQ(GetWindowLongPtrA(hwnd, 0), 0);
-  const LONG_PTR address = static_cast<LONG_PTR>(0x00007F12345678F0LL);  // above 4 GiB
-  EXPECT_EQ(SetWindowLongPtrA(hwnd, 0, address), 0);
-  EXPECT_EQ(GetWindowLongPtrA(hwnd, 0), address);
-  EXPECT_EQ(SetWindowLongPtrA(hwnd, 0, 42), address);
-  // Past the class's bytes nothing is stored.
-  EXPECT_EQ(SetWindowLongPtrA(hwnd, 4, 7), 0);
-  EXPECT_EQ(GetWindowLongPtrA(hwnd, 4), 0);
-  EXPECT_EQ(GetWindowLongPtrA(hwnd, 0), 42);
-}
 
 }  // namespace
