@@ -22,7 +22,7 @@ struct core::Face {
 namespace fake {
 namespace {
 
-class FakeBackend final : public core::Backend, public core::Tracer {
+class FakeBackend final : public core::Backend, public core::Faces, public core::Tracer {
  public:
   // ---- the tracer
   bool Enter(const char* call, const core::Args& args) override {
@@ -110,6 +110,7 @@ class FakeBackend final : public core::Backend, public core::Tracer {
   }
 
   // ---- fonts
+  core::Faces& Fonts() override { return *this; }
   core::Face* OpenFace(const core::FontRequest& request, std::string*) override {
     return new core::Face{request};
   }

@@ -172,18 +172,8 @@ class Backend {
   // driver does (the browser's animation frames); else the core paces.
   virtual bool PacesFrames() { return false; }
 
-  // ---- fonts
-  // Null after filling `why`.
-  virtual Face* OpenFace(const FontRequest& request, std::string* why) = 0;
-  virtual void CloseFace(Face* face) = 0;
-  virtual bool CharWidths(Face* face, UINT first, UINT last, int* widths) = 0;
-  virtual bool BuildBitmapLists(Face* face, DWORD first, DWORD count, DWORD listBase) = 0;
-  virtual bool BuildOutlineLists(Face* face, DWORD first, DWORD count, DWORD listBase,
-                                 const OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) = 0;
-  // Private font files: the faces a file brings (0, with why in the words
-  // "<file> <why>"), and whether it was added.
-  virtual int AddFontFile(const char* path, std::string* why) = 0;
-  virtual bool RemoveFontFile(const char* path) = 0;
+  // ---- fonts (a table of their own, below)
+  virtual class Faces& Fonts() = 0;
 
   // ---- time and the process
   // The performance counter's ticks per second (0: none) and its reading.
@@ -197,6 +187,25 @@ class Backend {
   // Sleeps until the counter reads `ticks` (at once when it is past).
   virtual void SleepUntil(int64_t ticks) = 0;
   virtual HMODULE ModuleHandle() = 0;
+};
+
+// What a backend's font half does under gdi32's font objects and the WGL
+// glyph lists: faces resolved from requests, their advances, and display
+// lists made from them in the current context.
+class Faces {
+ public:
+  virtual ~Faces() = default;
+  // Null after filling `why`.
+  virtual Face* OpenFace(const FontRequest& request, std::string* why) = 0;
+  virtual void CloseFace(Face* face) = 0;
+  virtual bool CharWidths(Face* face, UINT first, UINT last, int* widths) = 0;
+  virtual bool BuildBitmapLists(Face* face, DWORD first, DWORD count, DWORD listBase) = 0;
+  virtual bool BuildOutlineLists(Face* face, DWORD first, DWORD count, DWORD listBase,
+                                 const OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) = 0;
+  // Private font files: the faces a file brings (0, with why in the words
+  // "<file> <why>"), and whether it was added.
+  virtual int AddFontFile(const char* path, std::string* why) = 0;
+  virtual bool RemoveFontFile(const char* path) = 0;
 };
 
 // The backend linked into this program.

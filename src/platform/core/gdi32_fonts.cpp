@@ -33,7 +33,7 @@ struct FontObject {
   FontObject(const FontObject&) = delete;
   FontObject& operator=(const FontObject&) = delete;
   ~FontObject() {
-    if (face) TheBackend().CloseFace(face);
+    if (face) TheBackend().Fonts().CloseFace(face);
   }
 };
 
@@ -87,7 +87,7 @@ void Deselect(HGDIOBJ handle) {
 bool Resolve(FontObject* object, const char* call) {
   if (object->face) return true;
   std::string why;
-  object->face = TheBackend().OpenFace(object->request, &why);
+  object->face = TheBackend().Fonts().OpenFace(object->request, &why);
   if (!object->face) {
     Report(call, "no font matches \"%s\": %s", object->request.faceName.c_str(), why.c_str());
     return false;
@@ -209,7 +209,7 @@ BOOL WINAPI GetCharWidthA(HDC hdc, UINT firstChar, UINT lastChar, int* widths) t
   if (call.Fails() || !widths || firstChar > lastChar) return FALSE;
   core::Face* face = core::SelectedFace(hdc, __func__);
   if (!face) return FALSE;
-  return core::TheBackend().CharWidths(face, firstChar, lastChar, widths) ? TRUE : FALSE;
+  return core::TheBackend().Fonts().CharWidths(face, firstChar, lastChar, widths) ? TRUE : FALSE;
 } catch (...) {
   return core::Failed(__func__, FALSE);
 }
@@ -229,7 +229,7 @@ int WINAPI AddFontResourceA(LPCSTR fileName) try {
   const core::Call call(__func__, [&] { return Args{Text(fileName)}; });
   if (call.Fails()) return 0;
   std::string why;
-  const int faces = fileName ? core::TheBackend().AddFontFile(fileName, &why) : 0;
+  const int faces = fileName ? core::TheBackend().Fonts().AddFontFile(fileName, &why) : 0;
   if (faces == 0)
     core::Report(__func__, "\"%s\" %s", fileName ? fileName : "(null)",
                  why.empty() ? "is not a font file that can be read" : why.c_str());
@@ -241,7 +241,7 @@ int WINAPI AddFontResourceA(LPCSTR fileName) try {
 BOOL WINAPI RemoveFontResourceA(LPCSTR fileName) try {
   const core::Call call(__func__, [&] { return Args{Text(fileName)}; });
   if (call.Fails()) return FALSE;
-  return fileName && core::TheBackend().RemoveFontFile(fileName) ? TRUE : FALSE;
+  return fileName && core::TheBackend().Fonts().RemoveFontFile(fileName) ? TRUE : FALSE;
 } catch (...) {
   return core::Failed(__func__, FALSE);
 }

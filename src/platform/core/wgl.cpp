@@ -102,7 +102,7 @@ BOOL WINAPI wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD count, DWORD listBase
   if (call.Fails()) return FALSE;
   core::Face* face = core::SelectedFace(hdc, __func__);
   if (!face) return FALSE;
-  return core::TheBackend().BuildBitmapLists(face, first, count, listBase) ? TRUE : FALSE;
+  return core::TheBackend().Fonts().BuildBitmapLists(face, first, count, listBase) ? TRUE : FALSE;
 } catch (...) {
   return core::Failed(__func__, FALSE);
 }
@@ -126,8 +126,9 @@ BOOL WINAPI wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBas
   style.polygons = format == WGL_FONT_POLYGONS;
   style.deviation = std::max(deviation, 0.0f);
   style.extrusion = std::max(extrusion, 0.0f);
-  return core::TheBackend().BuildOutlineLists(face, first, count, listBase, style, metrics) ? TRUE
-                                                                                            : FALSE;
+  return core::TheBackend().Fonts().BuildOutlineLists(face, first, count, listBase, style, metrics)
+             ? TRUE
+             : FALSE;
 } catch (...) {
   return core::Failed(__func__, FALSE);
 }

@@ -7,7 +7,6 @@
 #include "platform/core/backend.h"
 #include "platform/core/pixel_formats.h"
 #include "platform/native/close_signals.h"
-#include "platform/native/fonts/font_resolver.h"
 #include "platform/native/fonts/native_fonts.h"
 #include "platform/native/window_system/sdl_backend.h"
 
@@ -92,25 +91,7 @@ class NativeBackend final : public core::Backend {
     return backend::RefreshMilliHz(surface);
   }
 
-  core::Face* OpenFace(const core::FontRequest& request, std::string* why) override {
-    return native::OpenFace(request, why);
-  }
-  void CloseFace(core::Face* face) override { native::CloseFace(face); }
-  bool CharWidths(core::Face* face, UINT first, UINT last, int* widths) override {
-    return native::CharWidths(face, first, last, widths);
-  }
-  bool BuildBitmapLists(core::Face* face, DWORD first, DWORD count, DWORD listBase) override {
-    return native::BuildBitmapLists(FontOf(*face), first, count, listBase);
-  }
-  bool BuildOutlineLists(core::Face* face, DWORD first, DWORD count, DWORD listBase,
-                         const core::OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) override {
-    return native::BuildOutlineLists(FontOf(*face), first, count, listBase, style.polygons,
-                                     style.deviation, style.extrusion, metrics);
-  }
-  int AddFontFile(const char* path, std::string* /*why*/) override {
-    return native::AddFontFile(path);
-  }
-  bool RemoveFontFile(const char* path) override { return native::RemoveFontFile(path); }
+  core::Faces& Fonts() override { return TheFaces(); }
 
   int64_t CounterFrequency() override { return kNanosecondsPerSecond; }
   int64_t CounterNow() override {

@@ -158,25 +158,7 @@ class WebBackend final : public core::Backend {
     return true;
   }
 
-  core::Face* OpenFace(const core::FontRequest& request, std::string* why) override {
-    return web::OpenFace(request, why);
-  }
-  void CloseFace(core::Face* face) override { web::CloseFace(face); }
-  bool CharWidths(core::Face* face, UINT first, UINT last, int* widths) override {
-    return web::CharWidths(face, first, last, widths);
-  }
-  bool BuildBitmapLists(core::Face* face, DWORD first, DWORD count, DWORD listBase) override {
-    return web::BuildBitmapLists(face, first, count, listBase);
-  }
-  bool BuildOutlineLists(core::Face* face, DWORD first, DWORD count, DWORD listBase,
-                         const core::OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) override {
-    return web::BuildOutlineLists(face, first, count, listBase, style, metrics);
-  }
-  int AddFontFile(const char*, std::string* why) override {
-    *why = "cannot be read: the page has its baked fonts only";
-    return 0;
-  }
-  bool RemoveFontFile(const char*) override { return false; }
+  core::Faces& Fonts() override { return TheFaces(); }
 
   int64_t CounterFrequency() override { return TheClock().Frequency(); }
   int64_t CounterNow() override { return TheClock().Read(plumo_now_ms()); }

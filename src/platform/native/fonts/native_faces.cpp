@@ -13,29 +13,44 @@ struct core::Face {
 };
 
 namespace native {
+namespace {
 
-core::Face* OpenFace(const core::FontRequest& request, std::string* why) {
-  auto face = std::make_unique<core::Face>();
-  if (!OpenFont(request, &face->font, why)) return nullptr;
-  return face.release();
-}
-
-void CloseFace(core::Face* face) {
-  delete face;
-}
-
-const SizedFont& FontOf(const core::Face& face) {
-  return face.font;
-}
-
-bool CharWidths(core::Face* face, UINT first, UINT last, int* widths) {
-  const SizedFont& font = face->font;
-  for (UINT code = first; code <= last; ++code) {
-    const int advance = PixelAdvance(font, GlyphForAnsiCode(font, code));
-    if (advance < 0) return false;
-    widths[code - first] = advance;
+class NativeFaces final : public core::Faces {
+ public:
+  core::Face* OpenFace(const core::FontRequest& request, std::string* why) override {
+    auto face = std::make_unique<core::Face>();
+    if (!OpenFont(request, &face->font, why)) return nullptr;
+    return face.release();
   }
-  return true;
+  void CloseFace(core::Face* face) override { delete face; }
+  bool CharWidths(core::Face* face, UINT first, UINT last, int* widths) override {
+    const SizedFont& font = face->font;
+    for (UINT code = first; code <= last; ++code) {
+      const int advance = PixelAdvance(font, GlyphForAnsiCode(font, code));
+      if (advance < 0) return false;
+      widths[code - first] = advance;
+    }
+    return true;
+  }
+  bool BuildBitmapLists(core::Face* face, DWORD first, DWORD count, DWORD listBase) override {
+    return native::BuildBitmapLists(face->font, first, count, listBase);
+  }
+  bool BuildOutlineLists(core::Face* face, DWORD first, DWORD count, DWORD listBase,
+                         const core::OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) override {
+    return native::BuildOutlineLists(face->font, first, count, listBase, style.polygons,
+                                     style.deviation, style.extrusion, metrics);
+  }
+  int AddFontFile(const char* path, std::string* /*why*/) override {
+    return native::AddFontFile(path);
+  }
+  bool RemoveFontFile(const char* path) override { return native::RemoveFontFile(path); }
+};
+
+}  // namespace
+
+core::Faces& TheFaces() {
+  static NativeFaces faces;
+  return faces;
 }
 
 bool DescribeFont(HGDIOBJ handle, FontDescription* description) {

@@ -11,11 +11,8 @@ namespace native {
 
 struct SizedFont;
 
-// Faces through fontconfig and FreeType (native_faces.cpp).
-core::Face* OpenFace(const core::FontRequest& request, std::string* why);
-void CloseFace(core::Face* face);
-const SizedFont& FontOf(const core::Face& face);
-bool CharWidths(core::Face* face, UINT first, UINT last, int* widths);
+// The backend's faces: fontconfig and FreeType (native_faces.cpp).
+core::Faces& TheFaces();
 
 // Display lists made from a face, into the context current on this thread
 // (wgl_fonts.cpp).

@@ -48,82 +48,94 @@ bool ListsPossible(DWORD first, DWORD count) {
   return true;
 }
 
+class WebFaces final : public core::Faces {
+ public:
+  core::Face* OpenFace(const core::FontRequest& request, std::string* why) override {
+    for (const baked::Face& face : BakedFaces()) {
+      if (SameName(face.name, request.faceName) && face.height == request.height &&
+          face.weight == request.weight && face.italic == request.italic)
+        return new core::Face{&face};
+    }
+    *why = "the page has no font \"" + request.faceName + "\" of height " +
+           std::to_string(request.height) + " and weight " + std::to_string(request.weight) +
+           (request.italic ? ", italic" : "");
+    return nullptr;
+  }
+
+  void CloseFace(core::Face* face) override { delete face; }
+
+  bool CharWidths(core::Face* face, UINT first, UINT last, int* widths) override {
+    if (last > 255) return false;
+    for (UINT code = first; code <= last; ++code) widths[code - first] = face->baked->widths[code];
+    return true;
+  }
+
+  bool BuildBitmapLists(core::Face* face, DWORD first, DWORD count, DWORD listBase) override {
+    if (!ListsPossible(first, count)) return false;
+    const baked::Face& baked = *face->baked;
+    // Save, set, build, restore: glBitmap reads rows padded to 4 bytes.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    for (DWORD i = 0; i < count; ++i) {
+      const baked::BitmapGlyph& glyph = baked.bitmaps[baked.glyphOf[first + i]];
+      glNewList(listBase + i, GL_COMPILE);
+      glBitmap(glyph.width, glyph.height, static_cast<GLfloat>(glyph.originX),
+               static_cast<GLfloat>(glyph.originY), static_cast<GLfloat>(glyph.advance), 0.0f,
+               glyph.bits.empty() ? nullptr : glyph.bits.data());
+      glEndList();
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    return true;
+  }
+
+  bool BuildOutlineLists(core::Face* face, DWORD first, DWORD count, DWORD listBase,
+                         const core::OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) override {
+    if (!ListsPossible(first, count)) return false;
+    if (style.deviation > 0 || style.extrusion > 0) {
+      core::Report(core::CallInProgress(), "the page's outlines are baked flat, with deviation 0");
+      return false;
+    }
+    const baked::Face& baked = *face->baked;
+    for (DWORD i = 0; i < count; ++i) {
+      const baked::OutlineGlyph& glyph = baked.outlines[baked.glyphOf[first + i]];
+      const std::vector<float>& p = glyph.points;
+      glNewList(listBase + i, GL_COMPILE);
+      if (style.polygons) {
+        glNormal3d(0.0, 0.0, 1.0);
+        for (const baked::OutlineGlyph::Primitive& primitive : glyph.primitives) {
+          glBegin(primitive.mode);
+          for (uint16_t v : primitive.indices) glVertex3f(p[2 * v], p[2 * v + 1], 0.0f);
+          glEnd();
+        }
+      } else {
+        size_t start = 0;
+        for (size_t end : glyph.contourEnds) {
+          glBegin(GL_LINE_LOOP);
+          for (size_t v = start; v < end; ++v) glVertex3f(p[2 * v], p[2 * v + 1], 0.0f);
+          glEnd();
+          start = end;
+        }
+      }
+      glTranslatef(glyph.advance, 0.0f, 0.0f);
+      glEndList();
+      if (metrics) metrics[i] = glyph.metrics;
+    }
+    return true;
+  }
+
+  int AddFontFile(const char*, std::string* why) override {
+    *why = "cannot be read: the page has its baked fonts only";
+    return 0;
+  }
+  bool RemoveFontFile(const char*) override { return false; }
+};
+
 }  // namespace
 
-core::Face* OpenFace(const core::FontRequest& request, std::string* why) {
-  for (const baked::Face& face : BakedFaces()) {
-    if (SameName(face.name, request.faceName) && face.height == request.height &&
-        face.weight == request.weight && face.italic == request.italic)
-      return new core::Face{&face};
-  }
-  *why = "the page has no font \"" + request.faceName + "\" of height " +
-         std::to_string(request.height) + " and weight " + std::to_string(request.weight) +
-         (request.italic ? ", italic" : "");
-  return nullptr;
-}
-
-void CloseFace(core::Face* face) {
-  delete face;
-}
-
-bool CharWidths(core::Face* face, UINT first, UINT last, int* widths) {
-  if (last > 255) return false;
-  for (UINT code = first; code <= last; ++code) widths[code - first] = face->baked->widths[code];
-  return true;
-}
-
-bool BuildBitmapLists(core::Face* face, DWORD first, DWORD count, DWORD listBase) {
-  if (!ListsPossible(first, count)) return false;
-  const baked::Face& baked = *face->baked;
-  // Save, set, build, restore: glBitmap reads rows padded to 4 bytes.
-  GLint alignment = 4;
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  for (DWORD i = 0; i < count; ++i) {
-    const baked::BitmapGlyph& glyph = baked.bitmaps[baked.glyphOf[first + i]];
-    glNewList(listBase + i, GL_COMPILE);
-    glBitmap(glyph.width, glyph.height, static_cast<GLfloat>(glyph.originX),
-             static_cast<GLfloat>(glyph.originY), static_cast<GLfloat>(glyph.advance), 0.0f,
-             glyph.bits.empty() ? nullptr : glyph.bits.data());
-    glEndList();
-  }
-  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-  return true;
-}
-
-bool BuildOutlineLists(core::Face* face, DWORD first, DWORD count, DWORD listBase,
-                       const core::OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) {
-  if (!ListsPossible(first, count)) return false;
-  if (style.deviation > 0 || style.extrusion > 0) {
-    core::Report(core::CallInProgress(), "the page's outlines are baked flat, with deviation 0");
-    return false;
-  }
-  const baked::Face& baked = *face->baked;
-  for (DWORD i = 0; i < count; ++i) {
-    const baked::OutlineGlyph& glyph = baked.outlines[baked.glyphOf[first + i]];
-    const std::vector<float>& p = glyph.points;
-    glNewList(listBase + i, GL_COMPILE);
-    if (style.polygons) {
-      glNormal3d(0.0, 0.0, 1.0);
-      for (const baked::OutlineGlyph::Primitive& primitive : glyph.primitives) {
-        glBegin(primitive.mode);
-        for (uint16_t v : primitive.indices) glVertex3f(p[2 * v], p[2 * v + 1], 0.0f);
-        glEnd();
-      }
-    } else {
-      size_t start = 0;
-      for (size_t end : glyph.contourEnds) {
-        glBegin(GL_LINE_LOOP);
-        for (size_t v = start; v < end; ++v) glVertex3f(p[2 * v], p[2 * v + 1], 0.0f);
-        glEnd();
-        start = end;
-      }
-    }
-    glTranslatef(glyph.advance, 0.0f, 0.0f);
-    glEndList();
-    if (metrics) metrics[i] = glyph.metrics;
-  }
-  return true;
+core::Faces& TheFaces() {
+  static WebFaces faces;
+  return faces;
 }
 
 }  // namespace web

@@ -12,11 +12,6 @@
 
 namespace web {
 
-core::Face* OpenFace(const core::FontRequest& request, std::string* why);
-void CloseFace(core::Face* face);
-bool CharWidths(core::Face* face, UINT first, UINT last, int* widths);
-bool BuildBitmapLists(core::Face* face, DWORD first, DWORD count, DWORD listBase);
-bool BuildOutlineLists(core::Face* face, DWORD first, DWORD count, DWORD listBase,
-                       const core::OutlineStyle& style, GLYPHMETRICSFLOAT* metrics);
+core::Faces& TheFaces();
 
 }  // namespace web
