@@ -155,6 +155,11 @@ void Session::DestroyOwnWindow(unsigned long window) {
   XSync(X(connection_), False);
 }
 
+void Session::Focus(unsigned long window) {
+  QuietErrors quiet(X(connection_));
+  XSetInputFocus(X(connection_), window, RevertToPointerRoot, CurrentTime);
+}
+
 Session& Current() {
   static Session session;
   return session;

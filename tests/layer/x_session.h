@@ -40,6 +40,8 @@ class Session {
   // A white window of the session's own at (0, 0), under whatever maps later.
   unsigned long MapWhiteWindow(int width, int height);
   void DestroyOwnWindow(unsigned long window);
+  // Gives the keyboard focus to a window, as a window manager does on a click.
+  void Focus(unsigned long window);
 
  private:
   int Mode(bool width);

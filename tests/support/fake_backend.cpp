@@ -9,8 +9,9 @@
 #include "platform/core/pixel_formats.h"
 
 struct core::Surface {
-  int width = 0;
+  int width = 0;  // the picture
   int height = 0;
+  fake::ShownWindow window;  // while a display mode shows in a window
 };
 struct core::GlContext {
   int unused = 0;
@@ -39,10 +40,11 @@ class FakeBackend final : public core::Backend, public core::Tracer {
     *mode = core::DisplayMode{Get().screenWidth, Get().screenHeight, 32, 60};
     return true;
   }
+  void ShowCursor(bool visible) override { Get().cursorShown = visible; }
 
   // ---- surfaces: the size of their picture is all they have
   core::Surface* CreateSurface(const core::SurfaceParams& params) override {
-    return new core::Surface{params.width, params.height};
+    return new core::Surface{params.width, params.height, ShownWindow{}};
   }
   void DestroySurface(core::Surface* surface) override { delete surface; }
   void SetPictureSize(core::Surface* surface, int width, int height, bool) override {
@@ -50,8 +52,27 @@ class FakeBackend final : public core::Backend, public core::Tracer {
     surface->height = height;
   }
   void WindowSize(core::Surface* surface, int* width, int* height) override {
-    *width = surface->width;
-    *height = surface->height;
+    const bool inWindow = surface->window.width > 0;
+    *width = inWindow ? surface->window.width : surface->width;
+    *height = inWindow ? surface->window.height : surface->height;
+  }
+  bool CoverDisplay(core::Surface* surface) override {
+    surface->window = ShownWindow{};
+    return true;
+  }
+  void ShowInWindow(core::Surface* surface, int width, int height) override {
+    surface->window = ShownWindow{0, 0, width, height, false};
+  }
+  void ShowInWindowAt(core::Surface* surface, int x, int y, int width, int height) override {
+    surface->window = ShownWindow{x, y, width, height, true};
+  }
+  bool WindowPosition(core::Surface* surface, int* x, int* y) override {
+    *x = surface->window.x;
+    *y = surface->window.y;
+    return surface->window.width > 0;
+  }
+  void LeaveFullscreen(core::Surface* surface, int, int, int, int) override {
+    surface->window = ShownWindow{};
   }
   void DrawableSize(core::Surface* surface, int* width, int* height) override {
     WindowSize(surface, width, height);
@@ -154,6 +175,11 @@ int Platform::CursorCounter() const {
 
 core::Surface* Platform::SurfaceOf(HWND hwnd) const {
   return core::SurfaceOf(hwnd);
+}
+
+ShownWindow* Platform::WindowOf(HWND hwnd) const {
+  core::Surface* surface = core::SurfaceOf(hwnd);
+  return surface ? &surface->window : nullptr;
 }
 
 size_t Platform::LiveDeviceContexts() const {

@@ -54,7 +54,6 @@ void ToggleView(HWND hwnd);
 
 // user32_input.cpp: the window system's events since the last call, as messages.
 void PumpEvents();
-void ApplyCursor();
 
 // gdi32_fonts.cpp: the DC is going; whatever font it holds is let go.
 void ForgetDeviceContext(HDC hdc);

@@ -5,10 +5,12 @@
 // (--switch-mode): a window holding a mode keeps a client area of the mode's
 // size while its native window covers the monitor (or sits in a window of its
 // own), and the backend scales the picture onto it.
+#include "platform/core/cursor_presentation.h"
 #include "platform/core/display_modes.h"
 #include "platform/core/entry.h"
 #include "platform/core/layer_windows.h"
 #include "platform/core/options.h"
+#include "platform/core/window_place.h"
 
 namespace core {
 
@@ -51,19 +53,21 @@ void RememberWindowedPlace(Window& window) {
 
 bool CoverDisplay(Window& window) {
   if (window.view == Window::View::kWindowed) {
+    KeepWindowPlace(window);
     int width = 0;
     int height = 0;
     TheBackend().WindowSize(window.surface, &width, &height);
     window.viewWindowSize = POINT{width, height};
   }
   window.view = Window::View::kCovering;
-  return TheBackend().CoverDisplay(window.surface);
+  const bool covered = TheBackend().CoverDisplay(window.surface);
+  ApplyCursor();
+  return covered;
 }
 
 void ShowInWindow(Window& window, int width, int height) {
-  window.view = Window::View::kWindowed;
-  window.viewWindowSize = POINT{width, height};
-  TheBackend().ShowInWindow(window.surface, width, height);
+  ShowModeInWindow(window, width, height);
+  RestartCursorTimer();
 }
 
 LONG EnterVirtualMode(const DEVMODEA& request) {
@@ -147,6 +151,7 @@ void LeaveFullscreen() {
   User().modeHeld = false;
   while (HWND hwnd = NextFullscreenWindow()) {
     Window* window = Windows().Find(hwnd);
+    KeepWindowPlace(*window);
     window->fullscreen = false;
     window->virtualMode = false;
     window->view = Window::View::kPlain;
@@ -161,6 +166,7 @@ void LeaveFullscreen() {
                                    client.right - client.left, client.bottom - client.top);
     }
   }
+  ApplyCursor();
 }
 
 bool KeepsItsPlace(HWND hwnd) {

@@ -2,7 +2,10 @@
 // Win32 virtual-key codes, the close button as SC_CLOSE, moves and resizes,
 // the pointer in client coordinates), the layer's own keys never reach the
 // program, and focus, foreground and the cursor counter.
+#include "platform/core/cursor_presentation.h"
 #include "platform/core/entry.h"
+#include "platform/core/focus_pause.h"
+#include "platform/core/gamepad_input.h"
 #include "platform/core/layer_windows.h"
 #include "platform/core/options.h"
 #include "platform/core/present_geometry.h"
@@ -93,6 +96,12 @@ void PostPointer(HWND hwnd, const Event& event) {
 }
 
 void Deliver(const Event& event) {
+  Event padKey;
+  if (TakeGamepadButton(event, &padKey)) {
+    if (padKey.virtualKey) Deliver(padKey);
+    return;
+  }
+  if (TakeFocusChange(event)) return;
   if (event.kind == Event::kCloseRequest && !event.surface) {
     User().closePending = true;  // kept until there is a window to close
     return;
@@ -129,6 +138,9 @@ void Deliver(const Event& event) {
     case Event::kButtonDown:
     case Event::kButtonUp:
       if (window->surface) PostPointer(hwnd, event);
+      NoteCursorMotion();
+      break;
+    default:
       break;
   }
 }
@@ -145,10 +157,8 @@ void PumpEvents() {
       Windows().Post(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
   }
-}
-
-void ApplyCursor() {
-  TheBackend().ShowCursor(User().cursorCounter >= 0);
+  FollowFocus();
+  FollowCursorTimer();
 }
 
 }  // namespace core
