@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -170,17 +171,46 @@ int Xdotool(const std::string& arguments) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+namespace {
+
+// A settings folder nobody writes to, for children that are given none.
+std::string EmptyConfigHome() {
+  static const std::string folder = [] {
+    std::string pattern = "/tmp/plumo-test-config-XXXXXX";
+    return mkdtemp(&pattern[0]) ? pattern : std::string("/nonexistent");
+  }();
+  return folder;
+}
+
+bool Named(const char* entry, const std::string& name) {
+  return std::strncmp(entry, name.c_str(), name.size()) == 0 && entry[name.size()] == '=';
+}
+
+}  // namespace
+
 Child Spawn(const std::string& program, const std::vector<std::string>& arguments, bool withDisplay,
-            bool captureStderr) {
+            bool captureStderr, const std::vector<std::string>& environment) {
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
+  std::vector<std::string> given{"XDG_CONFIG_HOME=" + EmptyConfigHome()};
+  for (const std::string& entry : environment) {
+    const std::string name = entry.substr(0, entry.find('='));
+    given.erase(std::remove_if(given.begin(), given.end(),
+                               [&](const std::string& old) { return Named(old.c_str(), name); }),
+                given.end());
+    given.push_back(entry);
+  }
   std::vector<char*> env;
   for (char** entry = environ; *entry; ++entry) {
     if (!withDisplay && std::strncmp(*entry, "DISPLAY=", 8) == 0) continue;
     if (std::strncmp(*entry, "ASAN_OPTIONS=", 13) == 0) continue;
-    env.push_back(*entry);
+    bool replaced = false;
+    for (const std::string& entryGiven : given)
+      replaced = replaced || Named(*entry, entryGiven.substr(0, entryGiven.find('=')));
+    if (!replaced) env.push_back(*entry);
   }
+  for (std::string& entry : given) env.push_back(&entry[0]);
   // A whole program's leaks are valgrind's to judge (tests/memcheck): by the
   // time LeakSanitizer looks, Mesa's driver is unloaded and its blocks can no
   // longer be told from ours. The tests' own process is still leak-checked.
@@ -203,6 +233,15 @@ Child Spawn(const std::string& program, const std::vector<std::string>& argument
   if (fds[1] >= 0) close(fds[1]);
   child.stderrFd = fds[0];
   return child;
+}
+
+bool Running(Child& child) {
+  if (child.pid <= 0) return false;
+  siginfo_t info{};
+  // Looked at, not reaped: WaitForExit still gets its status.
+  if (waitid(P_PID, static_cast<id_t>(child.pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+    return false;
+  return info.si_pid == 0;
 }
 
 int WaitForExit(Child& child, int milliseconds) {
