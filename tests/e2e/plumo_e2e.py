@@ -27,6 +27,8 @@ Cases:
   letterbox, desktop, window-mode, real-switch
                 (native) the picture scaled onto larger screens and windows, on
                 bare X, openbox, xfwm4 and weston: see e2e_presentation_cases.py
+  window-memory (native) the window's place kept in the settings file for the
+                next run, under openbox: see e2e_habits_cases.py
 
 --program-arg passes an argument on to the program (the native one's
 --switch-mode, --scale, --filter, ...); the picture checks expect the default
@@ -51,6 +53,7 @@ import time
 from e2e_letterbox import Rect, fitted
 from e2e_picture import CYCLE_SECONDS, HEIGHT, SLOT_SECONDS, TITLE, WIDTH
 from e2e_picture_checks import check_bars, check_picture
+from e2e_habits_cases import HABITS_CASES
 from e2e_presentation_cases import PRESENTATION_CASES
 from e2e_services import CheckFailed, Report, WinePrefix, Xvfb
 from e2e_session import (Photos, Session, capture, describe, end_with_escape, fresh_dir,
@@ -158,6 +161,7 @@ CASES = {
     "large-screen": case_large_screen,
     "picture": case_picture,
     **PRESENTATION_CASES,
+    **HABITS_CASES,
 }
 
 

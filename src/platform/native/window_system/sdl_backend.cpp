@@ -390,6 +390,7 @@ void ShowWindowed(SDL_Window* window, int x, int y, int width, int height) {
   SetDesktopFullscreen(window, false);
   SDL_SetWindowBordered(window, SDL_TRUE);
   SDL_SetWindowResizable(window, SDL_TRUE);
+  AwaitX11Frame(window);
   SDL_SetWindowSize(window, width, height);
   SDL_SetWindowPosition(window, x, y);
 }

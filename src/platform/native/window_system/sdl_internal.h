@@ -63,5 +63,8 @@ void RunTestGamepadHook();
 void WatchForLostX11Display();
 void BlackenX11Background(SDL_Window* window);
 bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen);
+// Waits briefly for a window manager's frame around a window just made
+// bordered, so that SDL places it by its client area.
+void AwaitX11Frame(SDL_Window* window);
 
 }  // namespace backend
