@@ -173,13 +173,25 @@ int Xdotool(const std::string& arguments) {
 
 namespace {
 
-// A settings folder nobody writes to, for children that are given none.
-std::string EmptyConfigHome() {
-  static const std::string folder = [] {
-    std::string pattern = "/tmp/plumo-test-config-XXXXXX";
-    return mkdtemp(&pattern[0]) ? pattern : std::string("/nonexistent");
-  }();
+std::string& ConfigHome() {
+  static std::string folder;
   return folder;
+}
+
+void RemoveConfigHome() {
+  std::system(("rm -rf '" + ConfigHome() + "'").c_str());
+}
+
+// A settings folder of the test process's own, for children that are given
+// none; gone when the process ends.
+const std::string& EmptyConfigHome() {
+  if (ConfigHome().empty()) {
+    std::string pattern = "/tmp/plumo-test-config-XXXXXX";
+    if (!mkdtemp(&pattern[0])) pattern = "/tmp/plumo-test-config-unmade";
+    ConfigHome() = pattern;
+    std::atexit(RemoveConfigHome);
+  }
+  return ConfigHome();
 }
 
 bool Named(const char* entry, const std::string& name) {

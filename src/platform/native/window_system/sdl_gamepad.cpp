@@ -58,9 +58,9 @@ const std::pair<SDL_GameControllerButton, core::GamepadButton> kButtons[] = {
 };
 
 bool ButtonOf(Uint8 sdlButton, int* button) {
-  for (const auto& [sdl, core] : kButtons) {
+  for (const auto& [sdl, ours] : kButtons) {
     if (sdl != sdlButton) continue;
-    *button = core;
+    *button = ours;
     return true;
   }
   return false;
@@ -96,8 +96,8 @@ bool TranslateGamepad(const SDL_Event& event, Event* out) {
 }
 
 SDL_GameControllerButton SdlButton(core::GamepadButton button) {
-  for (const auto& [sdl, core] : kButtons)
-    if (core == button) return sdl;
+  for (const auto& [sdl, ours] : kButtons)
+    if (ours == button) return sdl;
   return SDL_CONTROLLER_BUTTON_INVALID;
 }
 
