@@ -144,15 +144,4 @@ TEST(CommandLine, ABadOptionStillEndsItWithStatusTwoWhateverTheFile) {
   EXPECT_EQ(Parse({"--geometry", "big"}, folder.File()).status, 2);
 }
 
-TEST(CommandLine, AGeometryGivenThereIsNotRemembered) {
-  ConfigFolder folder;
-  folder.Write("geometry = 640x480+1+2\n");
-  const Parsed run = Parse({"--geometry", "320x200"}, folder.File());
-  ASSERT_EQ(run.status, -1);
-  EXPECT_FALSE(run.settings.rememberPlace);
-  EXPECT_EQ(run.options.windowPlace.width, 320);
-  EXPECT_FALSE(run.options.windowPlace.positioned);
-  EXPECT_TRUE(Parse({"--window"}, folder.File()).settings.rememberPlace);
-}
-
 }  // namespace
