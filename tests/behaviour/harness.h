@@ -40,5 +40,18 @@ bool CloseFromOutside(HWND hwnd, const char* title);
 bool SetProgramVisible(bool visible);
 // The pictures the backend has put on the screen so far.
 int Presents();
+// The window system's focus taken from `hwnd` by a window that is not the
+// program's, then given back to it (titled `title`), as a user clicking
+// about would. False where the backend has no such thing (the web page's).
+bool FocusElsewhere(HWND hwnd);
+bool FocusBack(HWND hwnd, const char* title);
+
+// A gamepad's button (a core::GamepadButton) pressed or let go, for the
+// window with the focus; false where the backend has no gamepads (the web
+// page's). The native backend plugs in a virtual one at the first press.
+bool GamepadButton(int button, bool down);
+// The gamepad unplugged and plugged in again; false when the backend kept
+// the one unplugged.
+bool ReplugGamepad();
 
 }  // namespace harness

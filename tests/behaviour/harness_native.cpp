@@ -11,10 +11,13 @@
 #include "harness.h"
 #include "platform/core/layer_windows.h"
 #include "platform/core/options.h"
+#include "platform/native/window_system/test_gamepad.h"
 #include "x_session.h"
 
 namespace harness {
 namespace {
+
+unsigned long elsewhere = 0;  // the window that takes the focus from the program's
 
 void StopSession() {
   xtest::Current().Stop();
@@ -61,6 +64,9 @@ void SetUp() {
 }
 
 void TearDown() {
+  backend::UnplugTestGamepad();
+  if (elsewhere) xtest::Current().DestroyOwnWindow(elsewhere);
+  elsewhere = 0;
   core::ResetForTests();
 }
 
@@ -108,6 +114,49 @@ bool CloseFromOutside(HWND /*hwnd*/, const char* title) {
   if (!window.found) return false;
   xtest::Current().RequestClose(window.id);
   return true;
+}
+
+}  // namespace harness
+
+namespace harness {
+namespace {
+
+// Reads the window system's events into the core until `done` holds; the
+// messages they become wait in the queue for the test.
+bool PumpUntil(const std::function<bool()>& done) {
+  return Settle([&] {
+    core::PumpEvents();
+    return done();
+  });
+}
+
+}  // namespace
+
+bool FocusElsewhere(HWND /*hwnd*/) {
+  if (!elsewhere) elsewhere = xtest::Current().MapWhiteWindow(8, 8);
+  xtest::Current().Focus(elsewhere);
+  return true;
+}
+
+bool FocusBack(HWND /*hwnd*/, const char* title) {
+  xtest::WindowInfo window;
+  if (!Settle([&] { return (window = xtest::Current().FindWindow(title)).viewable; })) return false;
+  xtest::Current().Focus(window.id);
+  return true;
+}
+
+bool GamepadButton(int button, bool down) {
+  EXPECT_TRUE(backend::PlugTestGamepad());
+  // SDL drops a pad's events until the layer has it open and a window has the focus.
+  EXPECT_TRUE(PumpUntil(backend::TestGamepadReady)) << "the virtual gamepad never came into use";
+  backend::PressTestGamepad(static_cast<core::GamepadButton>(button), down);
+  return true;
+}
+
+bool ReplugGamepad() {
+  backend::UnplugTestGamepad();
+  if (!PumpUntil([] { return backend::OpenGamepadCount() == 0; })) return false;
+  return backend::PlugTestGamepad() && PumpUntil(backend::TestGamepadReady);
 }
 
 }  // namespace harness

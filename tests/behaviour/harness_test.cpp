@@ -54,3 +54,40 @@ bool CloseFromOutside(HWND hwnd, const char* /*title*/) {
 }
 
 }  // namespace harness
+
+namespace harness {
+namespace {
+
+void QueueFor(HWND hwnd, core::Event::Kind kind) {
+  core::Event event;
+  event.kind = kind;
+  event.surface = fake::Get().SurfaceOf(hwnd);
+  fake::Get().events.push_back(event);
+}
+
+}  // namespace
+
+bool FocusElsewhere(HWND hwnd) {
+  QueueFor(hwnd, core::Event::kFocusLost);
+  return true;
+}
+
+bool FocusBack(HWND hwnd, const char* /*title*/) {
+  QueueFor(hwnd, core::Event::kFocusGained);
+  return true;
+}
+
+bool GamepadButton(int button, bool down) {
+  core::Event event;
+  event.kind = down ? core::Event::kGamepadButtonDown : core::Event::kGamepadButtonUp;
+  event.button = button;
+  fake::Get().events.push_back(event);
+  return true;
+}
+
+// The test backend has no devices to lose.
+bool ReplugGamepad() {
+  return true;
+}
+
+}  // namespace harness

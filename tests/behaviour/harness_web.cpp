@@ -72,4 +72,21 @@ int Presents() {
   return fake_browser::Get().presents;
 }
 
+// The page hears of neither the focus nor gamepads.
+bool FocusElsewhere(HWND /*hwnd*/) {
+  return false;
+}
+
+bool FocusBack(HWND /*hwnd*/, const char* /*title*/) {
+  return false;
+}
+
+bool GamepadButton(int /*button*/, bool /*down*/) {
+  return false;
+}
+
+bool ReplugGamepad() {
+  return false;
+}
+
 }  // namespace harness

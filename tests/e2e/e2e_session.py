@@ -26,9 +26,11 @@ CAPTION_MAX_PIXELS = WIDTH * HEIGHT // 10
 class Session:
     """The program on a fresh Xvfb of `screen` ("WxHxD"), on a desktop of
     e2e_desktops, with `program_args` after any --program-arg of the command
-    line. With `modes`, the server also offers PROGRAM_MODES."""
+    line. With `modes`, the server also offers PROGRAM_MODES. The native
+    program's settings folder is `config_home`, else a fresh one."""
 
-    def __init__(self, args, report, screen, desktop="none", modes=False, program_args=()):
+    def __init__(self, args, report, screen, desktop="none", modes=False, program_args=(),
+                 config_home=None):
         self.args = args
         self.report = report
         self.screen = screen
@@ -40,6 +42,7 @@ class Session:
         self.smooth = not (option(self.program_args, "--filter") == "nearest"
                            or option(self.program_args, "--scale") == "integer")
         self.prefix = WinePrefix(args.wine_prefix) if args.wine else None
+        self.config_home = config_home
         self.desktop = None
         self.extra_env = {}  # for the program, over the desktop's
 
@@ -64,7 +67,9 @@ class Session:
                 env = self.prefix.env(xvfb.display)
                 command = ["wine", self.args.program]
             else:
-                env = dict(self.desktop.program_env, **self.extra_env)
+                # Settings of the case's own, never the user's.
+                config = self.config_home or fresh_dir(os.path.join(work, "config"))
+                env = dict(self.desktop.program_env, XDG_CONFIG_HOME=config, **self.extra_env)
                 command = [self.args.program]
             command += self.program_args
             if self.program_args:

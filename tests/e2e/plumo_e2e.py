@@ -34,6 +34,8 @@ Cases:
                 (native) screensaver mode under the X screensaver daemon and in
                 a window of the test's own, and the system's screensaver held
                 off or let run: see e2e_screensaver.py
+  window-memory (native) the window's place kept in the settings file for the
+                next run, under openbox: see e2e_habits_cases.py
 
 --program-arg passes an argument on to the program (the native one's
 --switch-mode, --scale, --filter, ...); the picture checks expect the default
@@ -60,6 +62,7 @@ from e2e_letterbox import Rect, fitted
 from e2e_picture import CYCLE_SECONDS, HEIGHT, SLOT_SECONDS, TITLE, WIDTH
 from e2e_picture_checks import check_bars, check_picture
 from e2e_pacing_cases import PACING_CASES
+from e2e_habits_cases import HABITS_CASES
 from e2e_presentation_cases import PRESENTATION_CASES
 from e2e_screensaver import SCREENSAVER_CASES
 from e2e_services import CheckFailed, Report, WinePrefix, Xvfb
@@ -170,6 +173,7 @@ CASES = {
     **PRESENTATION_CASES,
     **PACING_CASES,
     **SCREENSAVER_CASES,
+    **HABITS_CASES,
 }
 
 

@@ -29,9 +29,10 @@ Parsed Parse(std::vector<std::string> arguments, const char* daemonWindow = null
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
   Parsed parsed;
+  native::Settings noFile;  // the command line alone
   ::testing::internal::CaptureStderr();
-  parsed.status =
-      native::ParseCommandLine(static_cast<int>(arguments.size()), argv.data(), &parsed.options);
+  parsed.status = native::ParseCommandLine(static_cast<int>(arguments.size()), argv.data(),
+                                           &parsed.options, &noFile);
   parsed.said = ::testing::internal::GetCapturedStderr();
   unsetenv("XSCREENSAVER_WINDOW");
   return parsed;

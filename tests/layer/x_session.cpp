@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -155,6 +156,11 @@ void Session::DestroyOwnWindow(unsigned long window) {
   XSync(X(connection_), False);
 }
 
+void Session::Focus(unsigned long window) {
+  QuietErrors quiet(X(connection_));
+  XSetInputFocus(X(connection_), window, RevertToPointerRoot, CurrentTime);
+}
+
 Session& Current() {
   static Session session;
   return session;
@@ -165,17 +171,58 @@ int Xdotool(const std::string& arguments) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+namespace {
+
+std::string& ConfigHome() {
+  static std::string folder;
+  return folder;
+}
+
+void RemoveConfigHome() {
+  std::system(("rm -rf '" + ConfigHome() + "'").c_str());
+}
+
+// A settings folder of the test process's own, for children that are given
+// none; gone when the process ends.
+const std::string& EmptyConfigHome() {
+  if (ConfigHome().empty()) {
+    std::string pattern = "/tmp/plumo-test-config-XXXXXX";
+    if (!mkdtemp(&pattern[0])) pattern = "/tmp/plumo-test-config-unmade";
+    ConfigHome() = pattern;
+    std::atexit(RemoveConfigHome);
+  }
+  return ConfigHome();
+}
+
+bool Named(const char* entry, const std::string& name) {
+  return std::strncmp(entry, name.c_str(), name.size()) == 0 && entry[name.size()] == '=';
+}
+
+}  // namespace
+
 Child Spawn(const std::string& program, const std::vector<std::string>& arguments, bool withDisplay,
-            bool captureStderr) {
+            bool captureStderr, const std::vector<std::string>& environment) {
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
+  std::vector<std::string> given{"XDG_CONFIG_HOME=" + EmptyConfigHome()};
+  for (const std::string& entry : environment) {
+    const std::string name = entry.substr(0, entry.find('='));
+    given.erase(std::remove_if(given.begin(), given.end(),
+                               [&](const std::string& old) { return Named(old.c_str(), name); }),
+                given.end());
+    given.push_back(entry);
+  }
   std::vector<char*> env;
   for (char** entry = environ; *entry; ++entry) {
     if (!withDisplay && std::strncmp(*entry, "DISPLAY=", 8) == 0) continue;
     if (std::strncmp(*entry, "ASAN_OPTIONS=", 13) == 0) continue;
-    env.push_back(*entry);
+    bool replaced = false;
+    for (const std::string& entryGiven : given)
+      replaced = replaced || Named(*entry, entryGiven.substr(0, entryGiven.find('=')));
+    if (!replaced) env.push_back(*entry);
   }
+  for (std::string& entry : given) env.push_back(&entry[0]);
   // A whole program's leaks are valgrind's to judge (tests/memcheck): by the
   // time LeakSanitizer looks, Mesa's driver is unloaded and its blocks can no
   // longer be told from ours. The tests' own process is still leak-checked.
@@ -198,6 +245,15 @@ Child Spawn(const std::string& program, const std::vector<std::string>& argument
   if (fds[1] >= 0) close(fds[1]);
   child.stderrFd = fds[0];
   return child;
+}
+
+bool Running(Child& child) {
+  if (child.pid <= 0) return false;
+  siginfo_t info{};
+  // Looked at, not reaped: WaitForExit still gets its status.
+  if (waitid(P_PID, static_cast<id_t>(child.pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+    return false;
+  return info.si_pid == 0;
 }
 
 int WaitForExit(Child& child, int milliseconds) {

@@ -40,6 +40,8 @@ class Session {
   // A white window of the session's own at (0, 0), under whatever maps later.
   unsigned long MapWhiteWindow(int width, int height);
   void DestroyOwnWindow(unsigned long window);
+  // Gives the keyboard focus to a window, as a window manager does on a click.
+  void Focus(unsigned long window);
 
  private:
   int Mode(bool width);
@@ -54,9 +56,14 @@ struct Child {
   int pid = -1;
   int stderrFd = -1;
 };
-// Runs a program; without DISPLAY in its environment when `withDisplay` is false.
+// Runs a program; without DISPLAY in its environment when `withDisplay` is
+// false. It reads no user's settings: XDG_CONFIG_HOME is an empty folder of
+// the test process's own unless `environment` ("NAME=value") says otherwise.
 Child Spawn(const std::string& program, const std::vector<std::string>& arguments,
-            bool withDisplay = true, bool captureStderr = false);
+            bool withDisplay = true, bool captureStderr = false,
+            const std::vector<std::string>& environment = {});
+// Whether the child is still running (it has not ended, nor been waited for).
+bool Running(Child& child);
 // Its exit status, or -1 when it died of a signal or had to be killed after
 // `milliseconds`.
 int WaitForExit(Child& child, int milliseconds);

@@ -78,6 +78,7 @@ def demo_env(display, work_dir):
     env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(work_dir, "no-session-bus")
     # Every run compiles the same shaders, whatever an earlier run cached.
     env["MESA_SHADER_CACHE_DISABLE"] = "true"
+    env["XDG_CONFIG_HOME"] = os.path.join(work_dir, "no-config")  # never the user's settings
     return env
 
 

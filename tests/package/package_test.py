@@ -132,10 +132,11 @@ def check_deb(args, report):
         text = page.read()
     report.check(re.search(rf'^\.TH PLUMO 6 .*"Plumo {re.escape(version)}"', text, re.M),
                  f"plumo(6) is for version {version}")
-    for option in ("window", "scale", "filter", "switch\\-mode", "display", "no\\-vsync",
-                   "allow\\-screensaver", "root", "window\\-id", "help", "version"):
+    for option in ("window", "geometry", "scale", "filter", "switch\\-mode", "display",
+                   "no\\-vsync", "max\\-fps", "pause\\-on\\-focus\\-loss", "allow\\-screensaver",
+                   "root", "window\\-id", "help", "version"):
         report.check(f"\\-\\-{option}" in text, f"plumo(6) lists --{option.replace(chr(92), '')}")
-    for key in ("Escape", "Alt+Enter", "F12"):
+    for key in ("Escape", "Alt+Enter", "F12", "Pause", "Back", "Start"):
         report.check(key in text, f"plumo(6) says what {key} does")
 
     check_screensaver_hack(report, root)

@@ -9,8 +9,9 @@
 #include "platform/core/pixel_formats.h"
 
 struct core::Surface {
-  int width = 0;
+  int width = 0;  // the picture
   int height = 0;
+  fake::ShownWindow window;  // while a display mode shows in a window
 };
 struct core::GlContext {
   int unused = 0;
@@ -39,13 +40,15 @@ class FakeBackend final : public core::Backend, public core::Faces, public core:
     *mode = core::DisplayMode{Get().screenWidth, Get().screenHeight, 32, 60};
     return true;
   }
-
-  void ShowCursor(bool) override { Note("ShowCursor"); }
+  void ShowCursor(bool visible) override {
+    Note("ShowCursor");
+    Get().cursorShown = visible;
+  }
 
   // ---- surfaces: the size of their picture is all they have
   core::Surface* CreateSurface(const core::SurfaceParams& params) override {
     Note(params.host ? "CreateSurface(host)" : "CreateSurface");
-    return new core::Surface{params.width, params.height};
+    return new core::Surface{params.width, params.height, ShownWindow{}};
   }
   void DestroySurface(core::Surface* surface) override {
     Note("DestroySurface");
@@ -62,15 +65,32 @@ class FakeBackend final : public core::Backend, public core::Faces, public core:
     surface->width = width;
     surface->height = height;
   }
-  bool CoverDisplay(core::Surface*) override {
+  void WindowSize(core::Surface* surface, int* width, int* height) override {
+    const bool inWindow = surface->window.width > 0;
+    *width = inWindow ? surface->window.width : surface->width;
+    *height = inWindow ? surface->window.height : surface->height;
+  }
+  bool CoverDisplay(core::Surface* surface) override {
     Note("CoverDisplay");
+    surface->window = ShownWindow{};
     return true;
   }
-  void ShowInWindow(core::Surface*, int, int) override { Note("ShowInWindow"); }
-  void LeaveFullscreen(core::Surface*, int, int, int, int) override { Note("LeaveFullscreen"); }
-  void WindowSize(core::Surface* surface, int* width, int* height) override {
-    *width = surface->width;
-    *height = surface->height;
+  void ShowInWindow(core::Surface* surface, int width, int height) override {
+    Note("ShowInWindow");
+    surface->window = ShownWindow{0, 0, width, height, false};
+  }
+  void ShowInWindowAt(core::Surface* surface, int x, int y, int width, int height) override {
+    Note("ShowInWindow");
+    surface->window = ShownWindow{x, y, width, height, true};
+  }
+  bool WindowPosition(core::Surface* surface, int* x, int* y) override {
+    *x = surface->window.x;
+    *y = surface->window.y;
+    return surface->window.width > 0;
+  }
+  void LeaveFullscreen(core::Surface* surface, int, int, int, int) override {
+    Note("LeaveFullscreen");
+    surface->window = ShownWindow{};
   }
   void DrawableSize(core::Surface* surface, int* width, int* height) override {
     WindowSize(surface, width, height);
@@ -185,6 +205,11 @@ int Platform::CursorCounter() const {
 
 core::Surface* Platform::SurfaceOf(HWND hwnd) const {
   return core::SurfaceOf(hwnd);
+}
+
+ShownWindow* Platform::WindowOf(HWND hwnd) const {
+  core::Surface* surface = core::SurfaceOf(hwnd);
+  return surface ? &surface->window : nullptr;
 }
 
 size_t Platform::LiveDeviceContexts() const {

@@ -55,6 +55,16 @@ Arg ExStyle(unsigned long style);
 std::string MessageName(unsigned message);
 std::string GlEnumName(unsigned value);
 
+// The window a display mode shows in (--window, Alt+Enter): its client
+// area, at the centre unless `positioned`. No width while it covers the screen.
+struct ShownWindow {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  bool positioned = false;
+};
+
 class Platform {
  public:
   static Platform& Get();
@@ -108,6 +118,9 @@ class Platform {
   // "ResizeSurface", "RaiseSurface", "FocusSurface", "CoverDisplay",
   // "ShowInWindow", "LeaveFullscreen", "ShowCursor".
   std::vector<std::string> windowSystem;
+  // The window its display mode shows in; a test may move it as a user would.
+  ShownWindow* WindowOf(HWND hwnd) const;
+  bool cursorShown = true;  // as the core last told the backend
 
   // ---- gdi32 and wgl
   size_t LiveDeviceContexts() const;

@@ -74,6 +74,25 @@ struct OutlineStyle {
   float extrusion = 0;  // >= 0
 };
 
+// A gamepad's buttons by where they sit, whatever the pad prints on them.
+enum GamepadButton {
+  kPadSouth,
+  kPadEast,
+  kPadWest,
+  kPadNorth,
+  kPadBack,  // Back, Select, View, Share, "-"
+  kPadGuide,
+  kPadStart,  // Start, Menu, Options, "+"
+  kPadLeftStick,
+  kPadRightStick,
+  kPadLeftShoulder,
+  kPadRightShoulder,
+  kPadUp,
+  kPadDown,
+  kPadLeft,
+  kPadRight,
+};
+
 // A window-system event, in Win32 terms where that is a table lookup.
 struct Event {
   enum Kind {
@@ -89,6 +108,10 @@ struct Event {
     // With no surface: the whole program (the web page's tab).
     kHidden,
     kShown,
+    kFocusLost,  // the window system's keyboard focus left the surface
+    kFocusGained,
+    kGamepadButtonDown,  // a gamepad's button; `button` is a GamepadButton
+    kGamepadButtonUp,
   };
   Kind kind = kKeyDown;
   Surface* surface = nullptr;  // null for a key the window system gave no window
@@ -99,7 +122,7 @@ struct Event {
   // window point, in the window system's units for the window.
   int x = 0;
   int y = 0;
-  int button = 0;     // 0 left, 1 right, 2 middle
+  int button = 0;     // pointer: 0 left, 1 right, 2 middle; gamepad: a GamepadButton
   unsigned keys = 0;  // pointer: the MK_* bits after the event
 };
 
@@ -137,6 +160,15 @@ class Backend {
   // of this size; the real mode never changes.
   virtual bool CoverDisplay(Surface* /*surface*/) { return true; }
   virtual void ShowInWindow(Surface* /*surface*/, int /*width*/, int /*height*/) {}
+  // ... or in a window with its client area here (the window system's units),
+  // kept where a user can reach it.
+  virtual void ShowInWindowAt(Surface* surface, int x, int y, int width, int height) {
+    ShowInWindow(surface, width, height);
+    MoveSurface(surface, x, y);
+  }
+  // Where the window's client area is, in the units of its events; false
+  // where the window system does not say (Wayland).
+  virtual bool WindowPosition(Surface* /*surface*/, int* /*x*/, int* /*y*/) { return false; }
   // The real switch, where the backend has one (--switch-mode).
   virtual RealSwitch SwitchMode(Surface* /*surface*/, const DisplayMode& /*mode*/) {
     return RealSwitch::kFailed;

@@ -65,7 +65,6 @@ void ToggleView(HWND hwnd);
 
 // user32_input.cpp: the window system's events since the last call, as messages.
 void PumpEvents();
-void ApplyCursor();
 
 // presenting.cpp: SwapBuffers's work, paced; the display's rate is looked
 // up again at the next frame (the window moved, or a view changed).

@@ -19,6 +19,23 @@ struct HostWindow {
   uint64_t id = 0;     // the window; 0 is the screen's root window
 };
 
+// What losing the window system's focus does to the scene clock: nothing
+// (a demo is watched, not played), a pause until the focus is back, or a
+// pause until the user resumes it.
+enum class FocusLoss { kNever, kResume, kStay };
+
+// A window on the desktop: its client area's size and, where `positioned`,
+// its top-left, in the window system's units. No width: none known.
+struct WindowPlace {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  bool positioned = false;
+
+  bool Known() const { return width > 0 && height > 0; }
+};
+
 struct Options {
   bool window = false;  // show a fullscreen mode in a normal window rather than covering the screen
   Scale scale = Scale::kFit;
@@ -31,6 +48,8 @@ struct Options {
 
   HostWindow host;                // screensaver mode
   bool allowScreensaver = false;  // the system's screensaver and display sleep may run
+  FocusLoss pauseOnFocusLoss = FocusLoss::kNever;
+  WindowPlace windowPlace;  // where a display mode first shows in a window; else centred
 };
 
 // Whether the system's screensaver and display sleep are held off while the

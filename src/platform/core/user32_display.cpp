@@ -5,10 +5,12 @@
 // (--switch-mode): a window holding a mode keeps a client area of the mode's
 // size while its native window covers the monitor (or sits in a window of its
 // own), and the backend scales the picture onto it.
+#include "platform/core/cursor_presentation.h"
 #include "platform/core/display_modes.h"
 #include "platform/core/entry.h"
 #include "platform/core/layer_windows.h"
 #include "platform/core/options.h"
+#include "platform/core/window_place.h"
 
 namespace core {
 
@@ -51,6 +53,7 @@ void RememberWindowedPlace(Window& window) {
 
 bool CoverDisplay(Window& window) {
   if (window.view == Window::View::kWindowed) {
+    KeepWindowPlace(window);
     int width = 0;
     int height = 0;
     TheBackend().WindowSize(window.surface, &width, &height);
@@ -58,13 +61,15 @@ bool CoverDisplay(Window& window) {
   }
   window.view = Window::View::kCovering;
   // The host window is already where its owner wants it.
-  return !OwnsNativeWindow(window.handle) || TheBackend().CoverDisplay(window.surface);
+  const bool covered =
+      !OwnsNativeWindow(window.handle) || TheBackend().CoverDisplay(window.surface);
+  ApplyCursor();
+  return covered;
 }
 
 void ShowInWindow(Window& window, int width, int height) {
-  window.view = Window::View::kWindowed;
-  window.viewWindowSize = POINT{width, height};
-  TheBackend().ShowInWindow(window.surface, width, height);
+  ShowModeInWindow(window, width, height);
+  RestartCursorTimer();
 }
 
 LONG EnterVirtualMode(const DEVMODEA& request) {
@@ -148,6 +153,7 @@ void LeaveFullscreen() {
   User().modeHeld = false;
   while (HWND hwnd = NextFullscreenWindow()) {
     Window* window = Windows().Find(hwnd);
+    KeepWindowPlace(*window);
     window->fullscreen = false;
     window->virtualMode = false;
     window->view = Window::View::kPlain;
@@ -163,6 +169,7 @@ void LeaveFullscreen() {
                                    client.right - client.left, client.bottom - client.top);
     }
   }
+  ApplyCursor();
 }
 
 bool KeepsItsPlace(HWND hwnd) {

@@ -3,7 +3,10 @@
 // the pointer in client coordinates; the program hidden holds its clock), the
 // layer's own keys never reach the program, and focus, foreground and the
 // cursor counter.
+#include "platform/core/cursor_presentation.h"
 #include "platform/core/entry.h"
+#include "platform/core/focus_pause.h"
+#include "platform/core/gamepad_input.h"
 #include "platform/core/layer_windows.h"
 #include "platform/core/options.h"
 #include "platform/core/present_geometry.h"
@@ -121,6 +124,12 @@ void Deliver(const Event& event) {
     ShowProgram(event.kind == Event::kShown);
     return;
   }
+  Event padKey;
+  if (TakeGamepadButton(event, &padKey)) {
+    if (padKey.virtualKey) Deliver(padKey);
+    return;
+  }
+  if (TakeFocusChange(event)) return;
   if (event.kind == Event::kCloseRequest && !event.surface) {
     User().closePending = true;  // kept until there is a window to close
     return;
@@ -157,6 +166,9 @@ void Deliver(const Event& event) {
     case Event::kButtonDown:
     case Event::kButtonUp:
       if (window->surface) PostPointer(hwnd, event);
+      NoteCursorMotion();
+      break;
+    default:
       break;
     case Event::kHidden:
     case Event::kShown:
@@ -177,12 +189,8 @@ void PumpEvents() {
       Windows().Post(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
   }
-}
-
-void ApplyCursor() {
-  // The cursor over a host window is its owner's to show or hide.
-  if (LayerOptions().host.given) return;
-  TheBackend().ShowCursor(User().cursorCounter >= 0);
+  FollowFocus();
+  FollowCursorTimer();
 }
 
 }  // namespace core

@@ -3,9 +3,11 @@
 // these entry points add the backend's surface behind each window.
 #include <utility>
 
+#include "platform/core/cursor_presentation.h"
 #include "platform/core/entry.h"
 #include "platform/core/layer_windows.h"
 #include "platform/core/scope_exit.h"
+#include "platform/core/window_place.h"
 
 namespace core {
 
@@ -81,6 +83,7 @@ void ReleaseLayerRecord(Window& window) {
   if (user.hostHolder == window.handle) user.hostHolder = nullptr;
   // The DC goes with its window, and with it whatever font was selected.
   if (window.hdc) ForgetDeviceContext(window.hdc);
+  KeepWindowPlace(window);
   if (Surface* surface = std::exchange(window.surface, nullptr))
     TheBackend().DestroySurface(surface);
 }

@@ -3,6 +3,7 @@
 #include "platform/core/options.h"
 #include "platform/native/close_signals.h"
 #include "platform/native/command_line.h"
+#include "platform/native/config_file.h"
 #include "platform/native/fonts/native_fonts.h"
 #include "platform/native/window_system/gl_warm_up.h"
 #include "platform/native/window_system/sdl_backend.h"
@@ -11,7 +12,8 @@
 int main(int argc, char** argv) {
   core::Options& options = core::LayerOptions();
   native::ReadEnvironment(&options);
-  const int status = native::ParseCommandLine(argc, argv, &options);
+  native::Settings settings{native::DefaultConfigPath()};
+  const int status = native::ParseCommandLine(argc, argv, &options, &settings);
   if (status >= 0) return status;
   // Before any thread starts, and before any Xlib call.
   backend::PrepareEnvironment();
@@ -20,5 +22,7 @@ int main(int argc, char** argv) {
   native::WarmUpFonts();
   // The options are the layer's; the demo reads no command line.
   char commandLine[] = "";
-  return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
+  const int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
+  native::RememberWindowPlace(settings, options);
+  return result;
 }

@@ -53,6 +53,12 @@ class NativeBackend final : public core::Backend {
   void ShowInWindow(core::Surface* surface, int width, int height) override {
     backend::ShowInWindow(surface, width, height);
   }
+  void ShowInWindowAt(core::Surface* surface, int x, int y, int width, int height) override {
+    backend::ShowInWindowAt(surface, x, y, width, height);
+  }
+  bool WindowPosition(core::Surface* surface, int* x, int* y) override {
+    return backend::WindowPosition(surface, x, y);
+  }
   core::RealSwitch SwitchMode(core::Surface* surface, const core::DisplayMode& mode) override {
     return backend::EnterFullscreen(surface, mode);
   }

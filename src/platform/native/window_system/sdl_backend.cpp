@@ -38,6 +38,7 @@ void CloseAtExit() {
   if (!Backend().open) return;
   Backend().open = false;
   if (SDL_GL_GetCurrentContext()) glFinish();
+  CloseGamepads();
   if (Backend().glLibraryHeld) SDL_GL_UnloadLibrary();
   Backend().glLibraryHeld = false;
   SDL_Quit();
@@ -111,6 +112,12 @@ bool TranslateWindowEvent(const SDL_WindowEvent& window, Event* out) {
     case SDL_WINDOWEVENT_SHOWN:
       out->kind = Event::kShown;
       break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      out->kind = Event::kFocusLost;
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      out->kind = Event::kFocusGained;
+      break;
     default:
       return false;
   }
@@ -167,6 +174,11 @@ bool Translate(const SDL_Event& event, Event* out) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       return TranslateButton(event.button, out);
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      return TranslateGamepad(event, out);
     default:
       return false;
   }
@@ -268,6 +280,8 @@ bool Open() {
     return false;
   }
   WatchForLostX11Display();
+  OpenGamepadSupport();
+  StartTestGamepadHook();
   if (!state.exitHookInstalled) {
     std::atexit(CloseAtExit);
     state.exitHookInstalled = true;
@@ -414,14 +428,46 @@ bool CoverDisplay(Surface* surface) {
   return SetDesktopFullscreen(window, true);
 }
 
-void ShowInWindow(Surface* surface, int width, int height) {
-  SDL_Window* window = surface->window;
+namespace {
+
+void ShowWindowed(SDL_Window* window, int x, int y, int width, int height) {
   SetDesktopFullscreen(window, false);
   SDL_SetWindowBordered(window, SDL_TRUE);
   SDL_SetWindowResizable(window, SDL_TRUE);
+  AwaitX11Frame(window);
   SDL_SetWindowSize(window, width, height);
+  SDL_SetWindowPosition(window, x, y);
+}
+
+bool OnSomeMonitor(const SDL_Rect& rect) {
+  for (int display = 0; display < SDL_GetNumVideoDisplays(); ++display) {
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) == 0 && SDL_HasIntersection(&rect, &bounds))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void ShowInWindow(Surface* surface, int width, int height) {
   const int centred = SDL_WINDOWPOS_CENTERED_DISPLAY(ChosenDisplay());
-  SDL_SetWindowPosition(window, centred, centred);
+  ShowWindowed(surface->window, centred, centred, width, height);
+}
+
+void ShowInWindowAt(Surface* surface, int x, int y, int width, int height) {
+  // A place on a monitor that has gone since would leave the window where
+  // nobody can reach it: it is centred instead.
+  if (!OnSomeMonitor(SDL_Rect{x, y, width, height})) return ShowInWindow(surface, width, height);
+  ShowWindowed(surface->window, x, y, width, height);
+}
+
+bool WindowPosition(Surface* surface, int* x, int* y) {
+  // Wayland keeps where windows are from their programs.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && std::strcmp(driver, "wayland") == 0) return false;
+  SDL_GetWindowPosition(surface->window, x, y);
+  return true;
 }
 
 core::RealSwitch EnterFullscreen(Surface* surface, const DisplayMode& wanted) {
@@ -466,6 +512,7 @@ void ShowCursor(bool visible) {
 
 void ReadEvents() {
   if (!Backend().open) return;
+  RunTestGamepadHook();
   SDL_PumpEvents();
   CheckWaylandConnection();
 }

@@ -79,6 +79,11 @@ bool RealMode(int index, DisplayMode* mode);
 // the user resizes it. The real mode never changes.
 bool CoverDisplay(Surface* surface);
 void ShowInWindow(Surface* surface, int width, int height);
+// ... with the client area at (x, y) where that is on a monitor.
+void ShowInWindowAt(Surface* surface, int x, int y, int width, int height);
+// The client area's top-left, in the units of the window's events; false
+// where the window system does not say.
+bool WindowPosition(Surface* surface, int* x, int* y);
 
 // The real switch (--switch-mode): fullscreen in a mode of that size when
 // the display has one (any bit depth: X cannot switch depth at run time),

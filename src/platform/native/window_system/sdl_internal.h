@@ -47,11 +47,26 @@ core::Rect PresentedRect(Surface* surface, int* drawableWidth, int* drawableHeig
 // demo's Windows counterpart has no code for.
 int VirtualKey(SDL_Keycode key);
 
+// sdl_gamepad.cpp: game controllers opened as they come and closed as they
+// go, their buttons as core events; and SDL's name for a core button.
+void OpenGamepadSupport();
+bool TranslateGamepad(const SDL_Event& event, Event* out);
+SDL_GameControllerButton SdlButton(core::GamepadButton button);
+bool GamepadOpen(SDL_JoystickID id);
+void CloseGamepads();
+
+// test_gamepad.cpp: the program's test-only hook (PLUMO_TEST_GAMEPAD).
+void StartTestGamepadHook();
+void RunTestGamepadHook();
+
 // x11_only.cpp: what the layer does on SDL's X11 driver itself. The
 // request returns false where it is SDL's to make (not X11, not mapped).
 void WatchForLostX11Display();
 void BlackenX11Background(SDL_Window* window);
 bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen);
+// Waits briefly for a window manager's frame around a window just made
+// bordered, so that SDL places it by its client area.
+void AwaitX11Frame(SDL_Window* window);
 
 // wayland_only.cpp: on SDL's Wayland driver, a lost compositor ends the
 // program as a lost X server does. Watching starts with the first window.

@@ -21,6 +21,14 @@
 // The layer sends the same request and does not wait: it has already made
 // the window cover the monitor, which is all a bare server needs.
 //
+// The frame: a window manager frames a window made bordered (a mode shown
+// in a window) and says how thick the frame is in _NET_FRAME_EXTENTS. SDL
+// places a window by its client area less the frame as it last heard of it,
+// which for a window that was borderless is none: the frame would land where
+// the client area was asked to go, and a remembered place would creep by the
+// frame's thickness at every run. So the layer waits for the frame, briefly,
+// and lets SDL read of it before the window is placed.
+//
 // The background: SDL's windows have none, so until the first frame is
 // presented, and in whatever a resize uncovers before the next one, the X
 // server shows what lies behind (a window manager's frame: white under
@@ -85,6 +93,39 @@ bool RequestX11Fullscreen(SDL_Window* window, bool fullscreen) {
              SubstructureNotifyMask | SubstructureRedirectMask, &event);
   XFlush(display);
   return true;
+}
+
+void AwaitX11Frame(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  ::Display* display = info.info.x11.display;
+  // Without a window manager nothing frames the window.
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+  auto longs = [&](::Window on, Atom property, unsigned long count, long* values) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long left = 0;
+    unsigned char* data = nullptr;
+    const bool read =
+        XGetWindowProperty(display, on, property, 0, static_cast<long>(count), False,
+                           AnyPropertyType, &type, &format, &items, &left, &data) == Success &&
+        format == 32 && items == count;
+    if (read) std::memcpy(values, data, count * sizeof(long));
+    if (data) XFree(data);
+    return read;
+  };
+  long manager = 0;
+  if (!longs(DefaultRootWindow(display), check, 1, &manager)) return;
+  const auto deadline = SDL_GetTicks64() + 200;
+  long frame[4] = {0, 0, 0, 0};
+  while (!(longs(info.info.x11.window, extents, 4, frame) && (frame[0] || frame[2])) &&
+         SDL_GetTicks64() < deadline) {
+    SDL_Delay(5);
+  }
+  SDL_PumpEvents();
 }
 
 }  // namespace backend
