@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <string>
 
@@ -19,7 +18,11 @@ Options& LayerOptions() {
   static Options options = [] {
     Options defaults;
     const char* presentation = std::getenv("PLUMO_PRESENTATION");
-    defaults.direct = presentation && std::strcmp(presentation, "direct") == 0;
+    const std::map<std::string, Presentation> names{{"gl", Presentation::kGl},
+                                                    {"shm", Presentation::kShared},
+                                                    {"direct", Presentation::kDirect}};
+    const auto named = names.find(presentation ? presentation : "");
+    if (named != names.end()) defaults.presentation = named->second;
     return defaults;
   }();
   return options;

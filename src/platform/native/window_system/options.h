@@ -7,6 +7,15 @@ namespace native {
 
 enum class Scale { kFit, kInteger, kStretch };
 
+// How SwapBuffers puts the picture on the screen; for tests and the
+// benchmark, from PLUMO_PRESENTATION (unset: kAuto).
+enum class Presentation {
+  kAuto,    // without GL where the renderer is software and the window on X11, else kGl
+  kGl,      // "gl": the framebuffer blitted into the window and swapped
+  kShared,  // "shm": scaled on the CPU and put by the X server (MIT-SHM) wherever it can
+  kDirect,  // "direct": no framebuffer, the demo draws into the window (the baseline)
+};
+
 struct Options {
   bool window = false;  // start in a normal window rather than fullscreen
   Scale scale = Scale::kFit;
@@ -14,7 +23,7 @@ struct Options {
   bool switchMode = false;  // really switch the display mode, as Windows would
   int display = 0;          // the monitor, 0 the primary
   bool vsync = true;        // adaptive where the driver has it
-  bool direct = false;      // no offscreen framebuffer: PLUMO_PRESENTATION=direct
+  Presentation presentation = Presentation::kAuto;
 };
 
 // The settings in force: the defaults, with PLUMO_PRESENTATION read from the
