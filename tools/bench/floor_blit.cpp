@@ -166,12 +166,15 @@ int main(int argc, char** argv) {
       if (marked) ProfileEnd("frame");
     }
   } else {
+    const double server0 = options.serverPid ? ProcessCpuSecondsOf(options.serverPid) : -1.0;
     const double cpu0 = ProcessCpuSeconds();
     const double wall0 = WallSeconds();
     for (int i = 0; i < options.frames; ++i) frame();
     const double cpu1 = ProcessCpuSeconds();
+    const double server1 = options.serverPid ? ProcessCpuSecondsOf(options.serverPid) : -1.0;
     const double wall1 = WallSeconds();
     std::printf("frames %d cpu_s %.6f wall_s %.6f\n", options.frames, cpu1 - cpu0, wall1 - wall0);
+    if (server0 >= 0 && server1 >= 0) std::printf("server_cpu_s %.6f\n", server1 - server0);
   }
   std::fflush(stdout);
 
