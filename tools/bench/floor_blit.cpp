@@ -6,7 +6,7 @@
 // beside it are cleared once, before the timed frames), then the swap.
 // Nothing else happens in a frame.
 //
-//   floor_blit [--frames N] [--warmup N] [--profile-frames N]
+//   floor_blit [--frames N] [--warmup N] [--profile-frames N] [--server-pid PID]
 //
 // prints, like floor_frame,
 //
@@ -15,6 +15,7 @@
 //   buffers RrGgBbAa depth d stencil s
 //   output WxH picture WxH at X,Y
 //   frames N cpu_s C wall_s W
+//   server_cpu_s S          (with --server-pid: the X server's CPU time meanwhile)
 #include <SDL.h>
 #include <SDL_opengl.h>
 
@@ -88,7 +89,9 @@ Rectangle Fitted(int width, int height) {
 int main(int argc, char** argv) {
   bench::FrameOptions options;
   if (!bench::ParseFrameOptions(argc, argv, &options)) {
-    std::fprintf(stderr, "usage: floor_blit [--frames N] [--warmup N] [--profile-frames N]\n");
+    std::fprintf(stderr,
+                 "usage: floor_blit [--frames N] [--warmup N] [--profile-frames N] "
+                 "[--server-pid PID]\n");
     return 2;
   }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
