@@ -14,8 +14,9 @@ packages=(
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev
   # the capture tool: GIF files and their palettes
   libgif-dev libimagequant-dev
-  # the layer tests talk to the X server themselves
-  libx11-dev libxrandr-dev
+  # the layer tests talk to the X server themselves; the present without GL
+  # puts pictures through MIT-SHM (libXext) and wl_shm (libwayland-client)
+  libx11-dev libxrandr-dev libxext-dev libwayland-dev
   # a private X server and what drives and photographs it
   xvfb xdotool imagemagick x11-xserver-utils x11-utils
   # the desktops the end-to-end tests run the demo on: two window managers

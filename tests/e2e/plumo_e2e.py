@@ -27,6 +27,9 @@ Cases:
   letterbox, desktop, window-mode, real-switch
                 (native) the picture scaled onto larger screens and windows, on
                 bare X, openbox, xfwm4 and weston: see e2e_presentation_cases.py
+  present-paths (native; the program is plumo_present_still) the presentation
+                with GL and without it show the same screen: see
+                e2e_present_paths.py
 
 --program-arg passes an argument on to the program (the native one's
 --switch-mode, --scale, --filter, ...); the picture checks expect the default
@@ -51,6 +54,7 @@ import time
 from e2e_letterbox import Rect, fitted
 from e2e_picture import CYCLE_SECONDS, HEIGHT, SLOT_SECONDS, TITLE, WIDTH
 from e2e_picture_checks import check_bars, check_picture
+from e2e_present_paths import PRESENT_PATHS_CASES
 from e2e_presentation_cases import PRESENTATION_CASES
 from e2e_services import CheckFailed, Report, WinePrefix, Xvfb
 from e2e_session import (Photos, Session, capture, describe, end_with_escape, fresh_dir,
@@ -158,6 +162,7 @@ CASES = {
     "large-screen": case_large_screen,
     "picture": case_picture,
     **PRESENTATION_CASES,
+    **PRESENT_PATHS_CASES,
 }
 
 

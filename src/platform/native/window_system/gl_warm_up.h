@@ -4,9 +4,9 @@
 
 namespace native {
 
-// Starts the thread where SDL will use X11 (SDL_VIDEODRIVER, else DISPLAY),
-// and names an empty compose table for Xlib and libxkbcommon unless
-// XCOMPOSEFILE names one (see x11_only.cpp). Called once at program start,
+// Where SDL will use X11 (SDL_VIDEODRIVER, else DISPLAY): starts the thread,
+// and names an empty compose table for Xlib unless XCOMPOSEFILE names one
+// (see x11_only.cpp). Called once at program start,
 // before any other thread and any Xlib call, since it sets the environment
 // and makes Xlib safe for threads.
 void StartGlWarmUp();

@@ -10,9 +10,9 @@ enum class Scale { kFit, kInteger, kStretch };
 // How SwapBuffers puts the picture on the screen; for tests and the
 // benchmark, from PLUMO_PRESENTATION (unset: kAuto).
 enum class Presentation {
-  kAuto,    // without GL where the renderer is software and the window on X11, else kGl
+  kAuto,    // kShared where the GL renderer is a software one, else kGl
   kGl,      // "gl": the framebuffer blitted into the window and swapped
-  kShared,  // "shm": scaled on the CPU and put by the X server (MIT-SHM) wherever it can
+  kShared,  // "shm": scaled on the CPU, shown from shared memory (MIT-SHM, wl_shm)
   kDirect,  // "direct": no framebuffer, the demo draws into the window (the baseline)
 };
 

@@ -1,7 +1,7 @@
 // GL contexts on SDL2, and the presentation: the demo draws into a
 // framebuffer of its pixel format and client size, which SwapBuffers scales
-// into the window: with GL, or where the renderer is software and the window
-// on X11, without it (x11_present.h).
+// into the window: with GL, or where the renderer is software, without it
+// (shared_present.h).
 #include <GL/gl.h>
 
 #include <cctype>
@@ -12,16 +12,17 @@
 
 #include "platform/native/native_report.h"
 #include "platform/native/window_system/options.h"
+#include "platform/native/window_system/present_scaler.h"
 #include "platform/native/window_system/sdl_internal.h"
-#include "platform/native/window_system/x11_present.h"
+#include "platform/native/window_system/shared_present.h"
 
 namespace backend {
 namespace {
 
 // A window's present without GL: its presenter, or none when it has been
-// found unable (not X11, no shared memory, another visual).
+// found unable (no shared memory with the window system, another visual).
 struct SharedPresent {
-  std::unique_ptr<X11Presenter> presenter;
+  std::unique_ptr<SharedPresenter> presenter;
   bool tried = false;
   bool refusalReported = false;   // for PLUMO_PRESENTATION=shm, once per window
   std::vector<uint16_t> picture;  // the framebuffer read back
@@ -205,8 +206,8 @@ bool PresentShared(Surface* surface, const Framebuffer& framebuffer, int drawabl
     shared = &state.shared[surface];
     if (!shared->tried) {
       shared->tried = true;
-      auto presenter = std::make_unique<X11Presenter>();
-      if (presenter->Open(surface->window)) shared->presenter = std::move(presenter);
+      shared->presenter = OpenX11Presenter(surface->window);
+      if (!shared->presenter) shared->presenter = OpenWaylandPresenter(surface->window);
     }
     if (shared->presenter && exact) {
       shared->picture.resize(static_cast<size_t>(framebuffer.Width()) *
@@ -217,13 +218,13 @@ bool PresentShared(Surface* surface, const Framebuffer& framebuffer, int drawabl
                                      linear)) {
         return true;
       }
-      shared->presenter.reset();  // the server refused its memory: GL from now on
     }
     if (presentation == native::Presentation::kShared && !shared->refusalReported) {
       shared->refusalReported = true;
       native::Report("SwapBuffers", "%s; presenting with GL",
-                     shared->presenter ? "nearest scaling to this size is left to GL"
-                                       : "no X shared memory for this window");
+                     !shared->presenter ? "no shared memory with the window system for this window"
+                     : exact            ? "the window system refused the picture's memory"
+                                        : "nearest scaling to this size is left to GL");
     }
   } else {
     const auto found = state.shared.find(surface);

@@ -21,12 +21,13 @@
 // The layer sends the same request and does not wait: it has already made
 // the window cover the monitor, which is all a bare server needs.
 //
-// The compose table: Xlib's input method (SDL opens one on X11) and
-// libxkbcommon (SDL's Wayland keyboard) read the locale's Compose file, some
-// five thousand lines, to turn dead keys into characters. The demo takes keys
-// as virtual-key codes and no text, so there is nothing to compose; parsing
-// the file was a sixth of the main thread's work before the first frame. An
-// empty file is named instead, unless the user names one.
+// The compose table: Xlib's input method, which SDL opens on X11, reads the
+// locale's Compose file, some five thousand lines, to turn dead keys into
+// characters. The demo takes keys as virtual-key codes and no text, so there
+// is nothing to compose; parsing the file was a sixth of the main thread's
+// work before the first frame. An empty file is named instead, unless the
+// user names one. (Not for Wayland: libxkbcommon maps the file, which
+// /dev/null refuses, and says so on stderr.)
 //
 // The background: SDL's windows have none, so until the first frame is
 // presented, and in whatever a resize uncovers before the next one, the X
@@ -122,9 +123,10 @@ bool ForX11() {
 }  // namespace
 
 void StartGlWarmUp() {
+  if (!ForX11()) return;
   setenv("XCOMPOSEFILE", "/dev/null", /*overwrite=*/0);
   WarmUp& state = State();
-  if (state.thread.joinable() || !ForX11() || !XInitThreads()) return;
+  if (state.thread.joinable() || !XInitThreads()) return;
   try {
     state.thread = std::thread([&state] {
       state.display = XOpenDisplay(nullptr);

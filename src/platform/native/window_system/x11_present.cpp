@@ -18,8 +18,6 @@
 // another IPC namespace (a container's) refuses the attach, which is trapped
 // and answered with false. Segments are marked for removal once both sides
 // have attached them, so none outlives the program, however it ends.
-#include "platform/native/window_system/x11_present.h"
-
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -29,6 +27,9 @@
 
 #include <algorithm>
 #include <vector>
+
+#include "platform/native/window_system/present_scaler.h"
+#include "platform/native/window_system/shared_present.h"
 
 namespace backend {
 namespace {
@@ -67,9 +68,7 @@ bool HostIsLittleEndian() {
   return *reinterpret_cast<const uint8_t*>(&probe) == 1;
 }
 
-}  // namespace
-
-struct X11Presenter::Connection {
+struct Connection {
   ::Display* display = nullptr;
   Window window = 0;
   Visual* visual = nullptr;
@@ -80,6 +79,8 @@ struct X11Presenter::Connection {
   int next = 0;
   int width = 0;  // of the images
   int height = 0;
+  int refusedWidth = -1;  // the size the server last refused memory for
+  int refusedHeight = -1;
   // What the bars were drawn for.
   int drawableWidth = -1;
   int drawableHeight = -1;
@@ -166,9 +167,12 @@ struct X11Presenter::Connection {
 
   bool SizeImages(int w, int h) {
     if (w == width && h == height && images[0].image) return true;
+    if (w == refusedWidth && h == refusedHeight) return false;  // asked once is enough
     FreeImages();
     if (!MakeImage(images[0], w, h) || !MakeImage(images[1], w, h)) {
       FreeImages();
+      refusedWidth = w;
+      refusedHeight = h;
       return false;
     }
     width = w;
@@ -205,21 +209,32 @@ struct X11Presenter::Connection {
   }
 };
 
-X11Presenter::X11Presenter() = default;
-X11Presenter::~X11Presenter() = default;
+class X11Presenter : public SharedPresenter {
+ public:
+  explicit X11Presenter(std::unique_ptr<Connection> x) : x_(std::move(x)) {}
+  bool Present(const uint16_t* picture, int pictureWidth, int pictureHeight, int drawableWidth,
+               int drawableHeight, const native::Rect& target, bool linear) override;
+  void Forget() override { x_->drawableWidth = x_->drawableHeight = -1; }
 
-bool X11Presenter::Open(SDL_Window* window) {
+ private:
+  std::unique_ptr<Connection> x_;
+  PictureScaler scaler_;
+};
+
+}  // namespace
+
+std::unique_ptr<SharedPresenter> OpenX11Presenter(SDL_Window* window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
   auto x = std::make_unique<Connection>();
   x->display = XOpenDisplay(DisplayString(info.info.x11.display));
-  if (!x->display) return false;
+  if (!x->display) return nullptr;
   x->window = info.info.x11.window;
   XWindowAttributes attributes;
   if (!XShmQueryExtension(x->display) ||
       !XGetWindowAttributes(x->display, x->window, &attributes)) {
-    return false;
+    return nullptr;
   }
   // The scaler writes 0x00RRGGBB in the host's byte order. GLX often gives
   // GL windows a DirectColor visual (SDL loads it with a straight ramp); the
@@ -228,24 +243,21 @@ bool X11Presenter::Open(SDL_Window* window) {
   if (attributes.depth != 24 || (visual->c_class != TrueColor && visual->c_class != DirectColor) ||
       visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF ||
       (ImageByteOrder(x->display) == LSBFirst) != HostIsLittleEndian()) {
-    return false;
+    return nullptr;
   }
   x->visual = attributes.visual;
   x->depth = attributes.depth;
   x->completion = XShmGetEventBase(x->display) + ShmCompletion;
   x->gc = XCreateGC(x->display, x->window, 0, nullptr);
   XSetForeground(x->display, x->gc, 0);  // black, as the GL clears it
-  x_ = std::move(x);
-  return true;
-}
-
-void X11Presenter::Forget() {
-  if (x_) x_->drawableWidth = x_->drawableHeight = -1;
+  return std::make_unique<X11Presenter>(std::move(x));
 }
 
 bool X11Presenter::Present(const uint16_t* picture, int pictureWidth, int pictureHeight,
                            int drawableWidth, int drawableHeight, const native::Rect& target,
                            bool linear) {
+  // An integer scale may overflow the drawable: the image is the picture's
+  // size, and only what lies in the drawable is put.
   Connection& x = *x_;
   if (!x.SizeImages(target.width, target.height)) return false;
   Image& image = x.images[x.next];
@@ -255,7 +267,6 @@ bool X11Presenter::Present(const uint16_t* picture, int pictureWidth, int pictur
   scaler_.Scale(picture, reinterpret_cast<uint32_t*>(image.image->data),
                 static_cast<size_t>(image.image->bytes_per_line) / 4);
   x.DrawBars(drawableWidth, drawableHeight, target);
-  // Only what lies in the drawable (an integer scale may overflow it).
   const int left = std::max(target.x, 0);
   const int top = std::max(target.y, 0);
   const int right = std::min(target.x + target.width, drawableWidth);
