@@ -340,7 +340,10 @@ class Bench:
         os.makedirs(os.path.dirname(prefix), exist_ok=True)
         env = base_env(self.display)
         env["LP_NUM_THREADS"] = "0"  # Mesa rasterises on the calling thread: counted, repeatable
-        run_checked(["valgrind", "--tool=callgrind", "--collect-atstart=no",
+        # On one core the layer starts no glyph helpers, whose work the marks
+        # (toggled on the main thread) would not count: the whole work, in turn.
+        pin = ["taskset", "-c", "0"] if shutil.which("taskset") else []
+        run_checked(pin + ["valgrind", "--tool=callgrind", "--collect-atstart=no",
                      f"--callgrind-out-file={prefix}.%p.out", program, "--warmup", "3",
                      "--profile-frames", str(frames)], env, timeout=1800)
         totals = {}
