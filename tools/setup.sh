@@ -9,6 +9,8 @@ packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind python3
+  # the present's candidates (tools/bench/present_candidates.cpp)
+  libpixman-1-dev
   # the native layer: SDL2, FreeType, fontconfig, Mesa's GL and GLU, libpng
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2 libcli11-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev
