@@ -197,12 +197,13 @@ bool PresentShared(Surface* surface, const Framebuffer& framebuffer, int drawabl
   const native::Presentation presentation = native::LayerOptions().presentation;
   const bool wanted = presentation == native::Presentation::kShared ||
                       (presentation == native::Presentation::kAuto && SoftwareRenderer());
-  // As PresentInto: an unscaled picture is copied, not filtered.
-  linear = linear && (target.width != framebuffer.Width() || target.height != framebuffer.Height());
-  const bool exact = linear || (!NearestHasTies(framebuffer.Width(), target.width) &&
-                                !NearestHasTies(framebuffer.Height(), target.height));
   SharedPresent* shared = nullptr;
   if (wanted && framebuffer.Holds565()) {
+    // As PresentInto: an unscaled picture is copied, not filtered.
+    linear =
+        linear && (target.width != framebuffer.Width() || target.height != framebuffer.Height());
+    const bool exact = linear || (!NearestHasTies(framebuffer.Width(), target.width) &&
+                                  !NearestHasTies(framebuffer.Height(), target.height));
     shared = &state.shared[surface];
     if (!shared->tried) {
       shared->tried = true;
