@@ -9,13 +9,16 @@ packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev valgrind python3
+  # the present's candidates (tools/bench/present_candidates.cpp)
+  libpixman-1-dev
   # the native layer: SDL2, FreeType, fontconfig, Mesa's GL and GLU, libpng
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2 libcli11-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev
   # the capture tool: GIF files and their palettes
   libgif-dev libimagequant-dev
-  # the layer tests talk to the X server themselves
-  libx11-dev libxrandr-dev
+  # the layer tests talk to the X server themselves; the present without GL
+  # puts pictures through MIT-SHM (libXext) and wl_shm (libwayland-client)
+  libx11-dev libxrandr-dev libxext-dev libwayland-dev
   # a private X server and what drives and photographs it
   xvfb xdotool imagemagick x11-xserver-utils x11-utils
   # the desktops the end-to-end tests run the demo on: two window managers

@@ -36,6 +36,9 @@ Cases:
                 off or let run: see e2e_screensaver.py
   window-memory (native) the window's place kept in the settings file for the
                 next run, under openbox: see e2e_habits_cases.py
+  present-paths (native; the program is plumo_present_still) the presentation
+                with GL and without it show the same screen: see
+                e2e_present_paths.py
 
 --program-arg passes an argument on to the program (the native one's
 --switch-mode, --scale, --filter, ...); the picture checks expect the default
@@ -63,6 +66,7 @@ from e2e_picture import CYCLE_SECONDS, HEIGHT, SLOT_SECONDS, TITLE, WIDTH
 from e2e_picture_checks import check_bars, check_picture
 from e2e_pacing_cases import PACING_CASES
 from e2e_habits_cases import HABITS_CASES
+from e2e_present_paths import PRESENT_PATHS_CASES
 from e2e_presentation_cases import PRESENTATION_CASES
 from e2e_screensaver import SCREENSAVER_CASES
 from e2e_services import CheckFailed, Report, WinePrefix, Xvfb
@@ -174,6 +178,7 @@ CASES = {
     **PACING_CASES,
     **SCREENSAVER_CASES,
     **HABITS_CASES,
+    **PRESENT_PATHS_CASES,
 }
 
 

@@ -4,6 +4,7 @@
 #include "platform/native/fonts/ordered_work.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <atomic>
 #include <map>
@@ -144,6 +145,38 @@ TEST(RunInOrder, AnEmptyBatchCallsNothingAndSucceeds) {
   EXPECT_TRUE(RunInOrder(
       0, 3, [&](size_t, size_t) { return called = true; }, [&](size_t) { return called = true; }));
   EXPECT_FALSE(called);
+}
+
+// Helpers are counted from the cores the process may run on, not the
+// machine's: on a machine of many cores held to a few (an affinity mask, a
+// container's CPU limit) more helpers would only take turns.
+TEST(UsableCores, AreTheAffinityMasksCoresWithinTheQuota) {
+  EXPECT_EQ(native::UsableCores(4, 0, 0), 4u) << "no quota";
+  EXPECT_EQ(native::UsableCores(4, -1, 100000), 4u) << "cgroup v1's unlimited";
+  EXPECT_EQ(native::UsableCores(16, 200000, 100000), 2u) << "two cores' worth";
+  EXPECT_EQ(native::UsableCores(16, 150000, 100000), 1u) << "a core and a half";
+  EXPECT_EQ(native::UsableCores(16, 50000, 100000), 1u) << "half a core";
+  EXPECT_EQ(native::UsableCores(2, 800000, 100000), 2u) << "a quota above the mask";
+  EXPECT_EQ(native::UsableCores(0, 0, 0), 1u) << "always the caller's own";
+}
+
+TEST(UsableCores, AThreadHeldToOneCoreStartsNoHelpers) {
+  cpu_set_t all;
+  ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (CPU_ISSET(cpu, &all)) {
+      CPU_SET(cpu, &one);
+      break;
+    }
+  }
+  ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+  const size_t helpers = native::SpareCores(3);
+  const size_t usable = native::UsableCores();
+  ASSERT_EQ(sched_setaffinity(0, sizeof all, &all), 0);
+  EXPECT_EQ(helpers, 0u);
+  EXPECT_EQ(usable, 1u);
 }
 
 }  // namespace

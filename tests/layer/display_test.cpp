@@ -84,6 +84,24 @@ TEST(LayerProcess, TheGlWarmUpLoadsTheDriverAheadAndLeavesItToTheFirstWindow) {
   EXPECT_EQ(xtest::WaitForExit(child, 60000), 0);
 }
 
+// The demo takes no text, so the program names an empty compose table
+// rather than have Xlib parse the locale's; one the user names is kept.
+TEST(LayerProcess, TheProgramStartsWithAnEmptyComposeTableUnlessOneIsNamed) {
+  const char* given = std::getenv("XCOMPOSEFILE");
+  const std::string saved = given ? given : "";
+  unsetenv("XCOMPOSEFILE");
+  xtest::Child child = xtest::Spawn(xtest::SelfPath(), {"--compose-file", "/dev/null"});
+  EXPECT_EQ(xtest::WaitForExit(child, 60000), 0);
+  setenv("XCOMPOSEFILE", "/home/someone/.XCompose", 1);
+  child = xtest::Spawn(xtest::SelfPath(), {"--compose-file", "/home/someone/.XCompose"});
+  EXPECT_EQ(xtest::WaitForExit(child, 60000), 0);
+  if (given) {
+    setenv("XCOMPOSEFILE", saved.c_str(), 1);
+  } else {
+    unsetenv("XCOMPOSEFILE");
+  }
+}
+
 TEST(LayerProcess, LeavingDuringTheGlWarmUpEndsCleanly) {
   // Libraries must not be unloaded under a thread that is still loading them.
   for (int run = 0; run < 3; ++run) {

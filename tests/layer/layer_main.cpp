@@ -109,6 +109,13 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--exit-while-fullscreen") == 0)
     return ExitWhileFullscreen();
   if (argc == 2 && std::strcmp(argv[1], "--warm-up-then-draw") == 0) return WarmUpThenDraw();
+  // Status 0 when the compose table Xlib is to read is argv[2] afterwards.
+  if (argc == 3 && std::strcmp(argv[1], "--compose-file") == 0) {
+    native::StartGlWarmUp();
+    native::EndGlWarmUp();
+    const char* file = std::getenv("XCOMPOSEFILE");
+    return file && std::strcmp(file, argv[2]) == 0 ? 0 : 1;
+  }
   if (argc == 2 && std::strcmp(argv[1], "--exit-during-warm-up") == 0) {
     // Leaves while the warm-up may still be loading the driver.
     native::StartGlWarmUp();

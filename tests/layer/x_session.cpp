@@ -123,6 +123,20 @@ unsigned long Session::Pixel(unsigned long window, int x, int y) {
   return pixel;
 }
 
+std::vector<uint32_t> Session::Pixels(unsigned long window, int width, int height) {
+  QuietErrors quiet(X(connection_));
+  XImage* image = XGetImage(X(connection_), window, 0, 0, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
+  std::vector<uint32_t> pixels;
+  if (!image) return pixels;
+  pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      pixels.push_back(static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
+  XDestroyImage(image);
+  return pixels;
+}
+
 void Session::RequestClose(unsigned long window) {
   Display* display = X(connection_);
   XEvent event{};

@@ -3,6 +3,7 @@
 // window manager would send, and programs run beside the tests.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ class Session {
   // The top-level window with this title.
   WindowInfo FindWindow(const std::string& title);
   unsigned long Pixel(unsigned long window, int x, int y);  // 0xRRGGBB
+  // The whole window as 0xRRGGBB, rows top first; empty when it cannot be read.
+  std::vector<uint32_t> Pixels(unsigned long window, int width, int height);
   // What a window manager sends for the close button.
   void RequestClose(unsigned long window);
   void Resize(unsigned long window, int width, int height);

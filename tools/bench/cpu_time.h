@@ -3,3 +3,5 @@
 #pragma once
 
 double ProcessCpuSeconds();
+// The same for another process (an X server), or -1 where it cannot be read.
+double ProcessCpuSecondsOf(int pid);

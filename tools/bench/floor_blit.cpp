@@ -6,7 +6,7 @@
 // beside it are cleared once, before the timed frames), then the swap.
 // Nothing else happens in a frame.
 //
-//   floor_blit [--frames N] [--warmup N] [--profile-frames N]
+//   floor_blit [--frames N] [--warmup N] [--profile-frames N] [--server-pid PID]
 //
 // prints, like floor_frame,
 //
@@ -15,6 +15,7 @@
 //   buffers RrGgBbAa depth d stencil s
 //   output WxH picture WxH at X,Y
 //   frames N cpu_s C wall_s W
+//   server_cpu_s S          (with --server-pid: the X server's CPU time meanwhile)
 #include <SDL.h>
 #include <SDL_opengl.h>
 
@@ -88,7 +89,9 @@ Rectangle Fitted(int width, int height) {
 int main(int argc, char** argv) {
   bench::FrameOptions options;
   if (!bench::ParseFrameOptions(argc, argv, &options)) {
-    std::fprintf(stderr, "usage: floor_blit [--frames N] [--warmup N] [--profile-frames N]\n");
+    std::fprintf(stderr,
+                 "usage: floor_blit [--frames N] [--warmup N] [--profile-frames N] "
+                 "[--server-pid PID]\n");
     return 2;
   }
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -166,12 +169,15 @@ int main(int argc, char** argv) {
       if (marked) ProfileEnd("frame");
     }
   } else {
+    const double server0 = options.serverPid ? ProcessCpuSecondsOf(options.serverPid) : -1.0;
     const double cpu0 = ProcessCpuSeconds();
     const double wall0 = WallSeconds();
     for (int i = 0; i < options.frames; ++i) frame();
     const double cpu1 = ProcessCpuSeconds();
+    const double server1 = options.serverPid ? ProcessCpuSecondsOf(options.serverPid) : -1.0;
     const double wall1 = WallSeconds();
     std::printf("frames %d cpu_s %.6f wall_s %.6f\n", options.frames, cpu1 - cpu0, wall1 - wall0);
+    if (server0 >= 0 && server1 >= 0) std::printf("server_cpu_s %.6f\n", server1 - server0);
   }
   std::fflush(stdout);
 

@@ -1,7 +1,7 @@
 // What one frame of the demo costs: the scene's Render plus the buffer swap,
 // the work the main loop does per pass apart from polling and Sleep(1).
 //
-//   frame_bench [--frames N] [--warmup N] [--profile-frames N]
+//   frame_bench [--frames N] [--warmup N] [--profile-frames N] [--server-pid PID]
 //
 // Builds the scene from the demo's own objects, runs its Init and Load passes
 // as the shell does (each presented), then times N x (Render + Swap) in
@@ -11,6 +11,7 @@
 //   version <GL_VERSION>
 //   buffers RrGgBbAa depth d stencil s
 //   frames N cpu_s C wall_s W
+//   server_cpu_s S          (with --server-pid: the X server's CPU time meanwhile)
 //
 // With --profile-frames N it instead marks, for callgrind, the Load pass, N
 // Renders and N Renders with their swaps, each at the same scene time so that
@@ -79,7 +80,9 @@ void Profile(WaveDemo* scene, int frames) {
 int main(int argc, char** argv) {
   Options options;
   if (!bench::ParseFrameOptions(argc, argv, &options)) {
-    std::fprintf(stderr, "usage: frame_bench [--frames N] [--warmup N] [--profile-frames N]\n");
+    std::fprintf(stderr,
+                 "usage: frame_bench [--frames N] [--warmup N] [--profile-frames N] "
+                 "[--server-pid PID]\n");
     return 2;
   }
   WaveDemo* scene = new WaveDemo;
@@ -106,6 +109,7 @@ int main(int argc, char** argv) {
   if (options.profileFrames > 0) {
     Profile(scene, options.profileFrames);
   } else {
+    const double server0 = options.serverPid ? ProcessCpuSecondsOf(options.serverPid) : -1.0;
     const double cpu0 = ProcessCpuSeconds();
     const double wall0 = WallSeconds();
     for (int i = 0; i < options.frames; ++i) {
@@ -113,8 +117,10 @@ int main(int argc, char** argv) {
       scene->window->Swap();
     }
     const double cpu1 = ProcessCpuSeconds();
+    const double server1 = options.serverPid ? ProcessCpuSecondsOf(options.serverPid) : -1.0;
     const double wall1 = WallSeconds();
     std::printf("frames %d cpu_s %.6f wall_s %.6f\n", options.frames, cpu1 - cpu0, wall1 - wall0);
+    if (server0 >= 0 && server1 >= 0) std::printf("server_cpu_s %.6f\n", server1 - server0);
   }
   std::fflush(stdout);
 

@@ -1,5 +1,6 @@
-// The command line the two frame benchmarks share: --frames N, --warmup N,
-// --profile-frames N.
+// The command line the frame benchmarks share: --frames N, --warmup N,
+// --profile-frames N, --server-pid PID (the X server, whose CPU time over the
+// timed frames is printed beside the program's own).
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -12,6 +13,7 @@ struct FrameOptions {
   int frames = 1000;
   int warmup = 30;
   int profileFrames = 0;
+  int serverPid = 0;
 };
 
 // False, after one line on stderr saying why, for a command line it cannot take.
@@ -22,6 +24,7 @@ inline bool ParseFrameOptions(int argc, char** argv, FrameOptions* options) {
   app.add_option("--frames", options->frames)->check(count);
   app.add_option("--warmup", options->warmup)->check(count);
   app.add_option("--profile-frames", options->profileFrames)->check(count);
+  app.add_option("--server-pid", options->serverPid)->check(count);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

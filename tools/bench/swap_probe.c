@@ -1,7 +1,8 @@
 // An LD_PRELOAD shim that watches a program's buffer swaps from outside it.
 //
-// At the Nth outermost glXSwapBuffers of the process it writes one line to
-// the file named by PLUMO_SWAP_PROBE_FILE and ends the process with _exit(0):
+// At the Nth outermost glXSwapBuffers of the process (or XShmPutImage, with
+// which the native layer presents without GL) it writes one line to the file
+// named by PLUMO_SWAP_PROBE_FILE and ends the process with _exit(0):
 //
 //   swap=N now_ns=T start_ns=S first_ns=A,B,C vmhwm_kb=H vmrss_kb=R pid=P comm=NAME
 //
@@ -97,12 +98,8 @@ static void Record(long swap, long long now) {
   close(fd);
 }
 
-static void ProbeSwap(void* display, unsigned long drawable) {
-  if (!realSwap) return;
-  ++swapDepth;
-  realSwap(display, drawable);
-  --swapDepth;
-  if (swapDepth > 0) return;
+// A present has just returned.
+static void Presented(void) {
   const long long now = MonotonicNs();
   const long swap = ++swaps;
   if (swap <= kStamps) stamps[swap - 1] = now;
@@ -114,6 +111,30 @@ static void ProbeSwap(void* display, unsigned long drawable) {
     Record(swap, now);
     _exit(0);  // no teardown: repeated runs stay quick
   }
+}
+
+static void ProbeSwap(void* display, unsigned long drawable) {
+  if (!realSwap) return;
+  ++swapDepth;
+  realSwap(display, drawable);
+  --swapDepth;
+  if (swapDepth == 0) Presented();
+}
+
+// The native layer's present without GL (software renderers on X11) puts
+// each frame with one XShmPutImage instead of a swap: it counts as one.
+typedef int (*ShmPutFn)(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned,
+                        int);
+
+int XShmPutImage(void* display, unsigned long drawable, void* gc, void* image, int srcX, int srcY,
+                 int dstX, int dstY, unsigned width, unsigned height, int sendEvent) {
+  static ShmPutFn realPut;
+  if (!realPut) realPut = (ShmPutFn)RealDlsym()(RTLD_NEXT, "XShmPutImage");
+  if (!realPut) return 0;
+  const int put =
+      realPut(display, drawable, gc, image, srcX, srcY, dstX, dstY, width, height, sendEvent);
+  Presented();
+  return put;
 }
 
 static void* Substitute(const char* name, void* found);

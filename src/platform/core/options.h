@@ -9,6 +9,15 @@ namespace core {
 
 enum class Scale { kFit, kInteger, kStretch };
 
+// How SwapBuffers puts the picture on the screen; for tests and the
+// benchmark, from PLUMO_PRESENTATION (unset: kAuto).
+enum class Presentation {
+  kAuto,    // kShared where the GL renderer is a software one, else kGl
+  kGl,      // "gl": the framebuffer blitted into the window and swapped
+  kShared,  // "shm": scaled on the CPU, shown from shared memory (MIT-SHM, wl_shm)
+  kDirect,  // "direct": no framebuffer, the demo draws into the window (the baseline)
+};
+
 // Screensaver mode: the picture is drawn into a window another program made
 // (a screensaver daemon's, one per monitor) instead of a window of the
 // program's own. That window stays its owner's: the layer never shows, hides,
@@ -44,7 +53,7 @@ struct Options {
   int display = 0;          // the monitor, 0 the primary
   bool vsync = true;        // present no more often than the display shows
   int maxFps = 0;           // a cap on presents per second; 0 for none
-  bool direct = false;      // no offscreen framebuffer: PLUMO_PRESENTATION=direct
+  Presentation presentation = Presentation::kAuto;
 
   HostWindow host;                // screensaver mode
   bool allowScreensaver = false;  // the system's screensaver and display sleep may run

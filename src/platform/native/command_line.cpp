@@ -181,9 +181,9 @@ void Apply(const Parsed& parsed, Options* options) {
       {"fit", Scale::kFit}, {"integer", Scale::kInteger}, {"stretch", Scale::kStretch}};
   const std::map<std::string, FocusLoss> focusLosses{
       {"never", FocusLoss::kNever}, {"resume", FocusLoss::kResume}, {"stay", FocusLoss::kStay}};
-  const bool direct = options->direct;  // the environment's
+  const core::Presentation presentation = options->presentation;  // the environment's
   *options = parsed.options;
-  options->direct = direct;
+  options->presentation = presentation;
   if (!parsed.scale.empty()) options->scale = scales.at(parsed.scale);
   if (!parsed.filter.empty()) options->linear = parsed.filter == "linear";
   if (!parsed.focusLoss.empty()) options->pauseOnFocusLoss = focusLosses.at(parsed.focusLoss);
@@ -257,8 +257,12 @@ std::string UsableLines(const std::string& path) {
 }  // namespace
 
 void ReadEnvironment(Options* options) {
+  const std::map<std::string, core::Presentation> names{{"gl", core::Presentation::kGl},
+                                                        {"shm", core::Presentation::kShared},
+                                                        {"direct", core::Presentation::kDirect}};
   const char* presentation = std::getenv("PLUMO_PRESENTATION");
-  options->direct = presentation && std::strcmp(presentation, "direct") == 0;
+  const auto named = names.find(presentation ? presentation : "");
+  if (named != names.end()) options->presentation = named->second;
 }
 
 int ParseCommandLine(int argc, char** argv, Options* options, Settings* settings) {

@@ -8,8 +8,8 @@
 
 namespace native {
 
-// What the environment says: PLUMO_PRESENTATION=direct draws straight into
-// the window, for comparisons in the benchmark.
+// What the environment says: PLUMO_PRESENTATION=gl, shm or direct forces a
+// way of presenting, for tests and the benchmark.
 void ReadEnvironment(core::Options* options);
 
 // Where the options come from besides the command line, and where the

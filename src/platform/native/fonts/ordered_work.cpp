@@ -1,11 +1,16 @@
 #include "platform/native/fonts/ordered_work.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <exception>
+#include <fstream>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -104,9 +109,80 @@ bool RunInOrder(size_t count, size_t helpers, const PrepareItem& prepare,
   return ok;
 }
 
+namespace {
+
+// The tightest CPU quota on the way from the process's cgroup to the root,
+// as quota and period in microseconds; false where none is set or readable.
+// cgroup v2 keeps both in cpu.max ("max 100000" when unlimited), v1 in the cpu
+// controller's cpu.cfs_quota_us (-1 when unlimited) and cpu.cfs_period_us.
+bool TightestQuota(long* quota, long* period) {
+  std::ifstream membership("/proc/self/cgroup");
+  std::string line;
+  bool found = false;
+  double tightest = 0;
+  auto consider = [&](long q, long p) {
+    if (q <= 0 || p <= 0) return;
+    const double cores = static_cast<double>(q) / static_cast<double>(p);
+    if (!found || cores < tightest) {
+      tightest = cores;
+      *quota = q;
+      *period = p;
+      found = true;
+    }
+  };
+  while (std::getline(membership, line)) {
+    // "0::/path" (v2), "N:cpu,cpuacct:/path" or "N:cpu:/path" (v1)
+    const size_t first = line.find(':');
+    const size_t second = line.find(':', first + 1);
+    if (first == std::string::npos || second == std::string::npos) continue;
+    const std::string controllers = line.substr(first + 1, second - first - 1);
+    const bool v2 = controllers.empty();
+    const bool v1 = (',' + controllers + ',').find(",cpu,") != std::string::npos;
+    if (!v1 && !v2) continue;
+    std::string path = line.substr(second + 1);
+    for (;;) {
+      const std::string base = v2 ? "/sys/fs/cgroup" + path : "/sys/fs/cgroup/cpu" + path;
+      if (v2) {
+        std::ifstream max(base + "/cpu.max");
+        std::string q;
+        long p = 0;
+        if (max >> q >> p && q != "max") consider(std::atol(q.c_str()), p);
+      } else {
+        std::ifstream q(base + "/cpu.cfs_quota_us");
+        std::ifstream p(base + "/cpu.cfs_period_us");
+        long quotaUs = 0;
+        long periodUs = 0;
+        if (q >> quotaUs && p >> periodUs) consider(quotaUs, periodUs);
+      }
+      if (path.empty() || path == "/") break;
+      path = path.substr(0, path.rfind('/'));
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+size_t UsableCores(long affinityCores, long quota, long period) {
+  long cores = std::max(affinityCores, 1L);
+  if (quota > 0 && period > 0) cores = std::min(cores, std::max(quota / period, 1L));
+  return static_cast<size_t>(cores);
+}
+
+size_t UsableCores() {
+  cpu_set_t mask;
+  CPU_ZERO(&mask);
+  const long affinity = sched_getaffinity(0, sizeof mask, &mask) == 0
+                            ? CPU_COUNT(&mask)
+                            : static_cast<long>(std::thread::hardware_concurrency());
+  long quota = 0;
+  long period = 0;
+  if (!TightestQuota(&quota, &period)) quota = period = 0;
+  return UsableCores(affinity, quota, period);
+}
+
 size_t SpareCores(size_t limit) {
-  const unsigned cores = std::thread::hardware_concurrency();
-  return cores > 1 ? std::min<size_t>(cores - 1, limit) : 0;
+  return std::min(UsableCores() - 1, limit);
 }
 
 }  // namespace native

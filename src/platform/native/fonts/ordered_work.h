@@ -20,7 +20,18 @@ using FinishItem = std::function<bool(size_t item)>;
 bool RunInOrder(size_t count, size_t helpers, const PrepareItem& prepare, const FinishItem& finish);
 
 // Helper threads worth starting for CPU-bound work next to the caller: one
-// fewer than the cores, at most `limit`.
+// fewer than the cores the process can keep busy (UsableCores), at most
+// `limit`.
 size_t SpareCores(size_t limit);
+
+// The cores this process can keep busy at once: those its affinity mask
+// allows, fewer under a cgroup CPU quota (a container's or a service's CPU
+// limit), at least one. The machine's own count can be far more: helpers
+// beyond these only take turns on the same cores.
+size_t UsableCores();
+
+// The same from what was read: the affinity mask's cores, and the quota's
+// microseconds per period (quota 0 or less: no quota).
+size_t UsableCores(long affinityCores, long quota, long period);
 
 }  // namespace native

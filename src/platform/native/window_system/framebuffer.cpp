@@ -23,6 +23,7 @@ struct Entries {
   PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
   PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
   PFNGLCLIPCONTROLPROC clipControl = nullptr;  // GL 4.5 or ARB_clip_control; may be missing
+  PFNGLBINDBUFFERPROC bindBuffer = nullptr;    // GL 1.5; for the pixel pack buffer
   bool loaded = false;
 };
 
@@ -39,7 +40,7 @@ bool Load(T* entry, const char* name) {
 
 GLenum ColourStorage(const PixelFormat& format) {
   if (format.alphaBits > 0) return GL_RGBA8;
-  return format.redBits <= 5 ? GL_RGB565 : GL_RGB8;
+  return Framebuffer::ColourIs565(format) ? GL_RGB565 : GL_RGB8;
 }
 
 GLenum DepthStorage(const PixelFormat& format) {
@@ -99,6 +100,7 @@ bool Framebuffer::Supported() {
       SDL_GL_ExtensionSupported("GL_ARB_clip_control") ||
       (version && (version[0] > '4' || (version[0] == '4' && version[2] >= '5')));
   if (gl.loaded && clipControl) Load(&gl.clipControl, "glClipControl");
+  if (gl.loaded) Load(&gl.bindBuffer, "glBindBuffer");
   return gl.loaded;
 }
 
@@ -228,6 +230,41 @@ bool Framebuffer::Read(Picture* picture) const {
   picture->blueBits = format_.blueBits;
   picture->depthBits = format_.depthBits;
   return glGetError() == GL_NO_ERROR;
+}
+
+bool Framebuffer::ColourIs565(const PixelFormat& format) {
+  return format.alphaBits == 0 && format.redBits <= 5;
+}
+
+void Framebuffer::ReadPixels565(uint16_t* pixels) const {
+  const Entries& gl = Gl();
+  // Save.
+  const GLint read = Integer(GL_READ_FRAMEBUFFER_BINDING);
+  const GLint packBuffer = gl.bindBuffer ? Integer(GL_PIXEL_PACK_BUFFER_BINDING) : 0;
+  const GLenum packNames[] = {GL_PACK_ALIGNMENT, GL_PACK_ROW_LENGTH, GL_PACK_SKIP_ROWS,
+                              GL_PACK_SKIP_PIXELS, GL_PACK_SWAP_BYTES};
+  GLint pack[5];
+  for (int i = 0; i < 5; ++i) pack[i] = Integer(packNames[i]);
+  // Set: the defaults, but rows packed.
+  gl.bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+  if (packBuffer) gl.bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+  const GLint packed[5] = {1, 0, 0, 0, GL_FALSE};
+  for (int i = 0; i < 5; ++i)
+    if (pack[i] != packed[i]) glPixelStorei(packNames[i], packed[i]);
+  // In the buffer's own format a read is a copy.
+  glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, pixels);
+  if (!topDown_) {
+    const size_t row = static_cast<size_t>(width_);
+    for (int y = 0; y < height_ / 2; ++y)
+      std::swap_ranges(pixels + static_cast<size_t>(y) * row,
+                       pixels + static_cast<size_t>(y + 1) * row,
+                       pixels + static_cast<size_t>(height_ - 1 - y) * row);
+  }
+  // Restore.
+  for (int i = 0; i < 5; ++i)
+    if (pack[i] != packed[i]) glPixelStorei(packNames[i], pack[i]);
+  if (packBuffer) gl.bindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(packBuffer));
+  gl.bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
 }
 
 bool ReadWindowBuffer(bool front, int width, int height, Picture* picture) {

@@ -53,6 +53,13 @@ class Framebuffer {
                    bool linear) const;
   // The picture as drawn so far (the bindings left as found).
   bool Read(Picture* picture) const;
+  // Whether the colour buffer is 5/6/5, which ReadPixels565 reads as stored.
+  bool Holds565() const { return Ready() && ColourIs565(format_); }
+  // The picture's 5/6/5 pixels, rows top first, into `pixels` (Width() x
+  // Height()); the bindings and the pack state left as found, and no GL error
+  // the demo left pending taken from it.
+  void ReadPixels565(uint16_t* pixels) const;
+  static bool ColourIs565(const PixelFormat& format);
 
  private:
   unsigned framebuffer_ = 0;

@@ -4,9 +4,11 @@
 
 namespace native {
 
-// Starts the thread where SDL will use X11 (SDL_VIDEODRIVER, else DISPLAY).
-// Called once at program start, before any other Xlib call, since it makes
-// Xlib safe for threads.
+// Where SDL will use X11 (SDL_VIDEODRIVER, else DISPLAY): starts the thread,
+// and names an empty compose table for Xlib unless XCOMPOSEFILE names one
+// (see x11_only.cpp). Called once at program start,
+// before any other thread and any Xlib call, since it sets the environment
+// and makes Xlib safe for threads.
 void StartGlWarmUp();
 
 // Waits for the thread to have loaded the driver. GLX must not be set up on

@@ -1,18 +1,38 @@
 // GL contexts on SDL2, and the presentation: the demo draws into a
 // framebuffer of its pixel format and client size, which SwapBuffers scales
-// into the window.
+// into the window: with GL, or where the renderer is software, without it
+// (shared_present.h).
+#include <GL/gl.h>
+
+#include <cctype>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/core/options.h"
 #include "platform/core/report.h"
+#include "platform/native/window_system/present_scaler.h"
 #include "platform/native/window_system/sdl_internal.h"
+#include "platform/native/window_system/shared_present.h"
 
 namespace backend {
 namespace {
 
+// A window's present without GL: its presenter, or none when it has been
+// found unable (no shared memory with the window system, another visual).
+struct SharedPresent {
+  std::unique_ptr<SharedPresenter> presenter;
+  bool tried = false;
+  bool refusalReported = false;   // for PLUMO_PRESENTATION=shm, once per window
+  std::vector<uint16_t> picture;  // the framebuffer read back
+};
+
 struct State {
   GlContext* current = nullptr;  // made current through MakeCurrent, on this thread
   bool fallbackReported = false;
+  int software = -1;  // whether the GL renderer is a software one; -1 before asking
+  std::map<const Surface*, SharedPresent> shared;
 };
 
 State& Gl() {
@@ -21,7 +41,21 @@ State& Gl() {
 }
 
 bool Direct() {
-  return core::LayerOptions().direct;
+  return core::LayerOptions().presentation == core::Presentation::kDirect;
+}
+
+// Mesa's CPU renderers. Every context of the process has the same driver.
+bool SoftwareRenderer() {
+  State& state = Gl();
+  if (state.software < 0) {
+    const char* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    std::string renderer = name ? name : "";
+    for (char& c : renderer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    state.software = renderer.find("llvmpipe") != std::string::npos ||
+                     renderer.find("softpipe") != std::string::npos ||
+                     renderer.find("swrast") != std::string::npos;
+  }
+  return state.software == 1;
 }
 
 void Link(GlContext* context, Surface* surface) {
@@ -91,6 +125,8 @@ void ApplyPixels(const Surface& surface) {
 void ForgetPresenting(Surface* surface) {
   if (surface->presenting) surface->presenting->surface = nullptr;
   surface->presenting = nullptr;
+  // Before the window goes: the presenter's last puts are waited for.
+  Gl().shared.erase(surface);
 }
 
 void FollowPictureSize(Surface* surface) {
@@ -149,6 +185,59 @@ bool IsCurrent(const GlContext* context) {
   return context && IsOpen() && SDL_GL_GetCurrentContext() == context->context;
 }
 
+namespace {
+
+// The present without GL, where it is chosen and shows what the GL would:
+// linear filtering, or nearest where no destination pixel's centre falls on
+// the line between two picture pixels (see NearestHasTies). True when the
+// picture is on its way to the window and there is nothing to swap.
+bool PresentShared(Surface* surface, const Framebuffer& framebuffer, int drawableWidth,
+                   int drawableHeight, const core::Rect& target, bool linear) {
+  State& state = Gl();
+  const core::Presentation presentation = core::LayerOptions().presentation;
+  const bool wanted = presentation == core::Presentation::kShared ||
+                      (presentation == core::Presentation::kAuto && SoftwareRenderer());
+  SharedPresent* shared = nullptr;
+  if (wanted && framebuffer.Holds565()) {
+    // As PresentInto: an unscaled picture is copied, not filtered.
+    linear =
+        linear && (target.width != framebuffer.Width() || target.height != framebuffer.Height());
+    const bool exact = linear || (!NearestHasTies(framebuffer.Width(), target.width) &&
+                                  !NearestHasTies(framebuffer.Height(), target.height));
+    shared = &state.shared[surface];
+    if (!shared->tried) {
+      shared->tried = true;
+      shared->presenter = OpenX11Presenter(surface->window);
+      if (!shared->presenter) shared->presenter = OpenWaylandPresenter(surface->window);
+    }
+    if (shared->presenter && exact) {
+      shared->picture.resize(static_cast<size_t>(framebuffer.Width()) *
+                             static_cast<size_t>(framebuffer.Height()));
+      framebuffer.ReadPixels565(shared->picture.data());
+      if (shared->presenter->Present(shared->picture.data(), framebuffer.Width(),
+                                     framebuffer.Height(), drawableWidth, drawableHeight, target,
+                                     linear)) {
+        return true;
+      }
+    }
+    if (presentation == core::Presentation::kShared && !shared->refusalReported) {
+      shared->refusalReported = true;
+      core::Report("SwapBuffers", "%s; presenting with GL",
+                   !shared->presenter ? "no shared memory with the window system for this window"
+                   : exact            ? "the window system refused the picture's memory"
+                                      : "nearest scaling to this size is left to GL");
+    }
+  } else {
+    const auto found = state.shared.find(surface);
+    if (found != state.shared.end()) shared = &found->second;
+  }
+  // GL draws the whole window, bars and all.
+  if (shared && shared->presenter) shared->presenter->Forget();
+  return false;
+}
+
+}  // namespace
+
 bool Present(Surface* surface) {
   // SDL presents only the window whose context is current.
   if (SDL_GL_GetCurrentWindow() != surface->window) return false;
@@ -159,6 +248,8 @@ bool Present(Surface* surface) {
     const core::Rect target = PresentedRect(surface, &drawableWidth, &drawableHeight);
     const core::Options& options = core::LayerOptions();
     const bool linear = options.linear && options.scale != core::Scale::kInteger;
+    if (PresentShared(surface, framebuffer, drawableWidth, drawableHeight, target, linear))
+      return true;
     framebuffer.PresentInto(drawableWidth, drawableHeight, target, linear);
   }
   SDL_GL_SwapWindow(surface->window);

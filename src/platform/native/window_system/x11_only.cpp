@@ -4,9 +4,16 @@
 // The GL warm-up: mapping and relocating the GL driver (Mesa's DRI driver and
 // the LLVM library behind it) is the slowest part of the first GL window.
 // SDL loads it only when its first GL window asks, on the main thread; a
-// thread of the layer's own has GLX load it through a display connection of
-// its own while the main thread is still in SDL's video set-up, and closes
-// that connection once SDL's holds the driver. It needs XInitThreads.
+// thread of the layer's own loads it while the main thread is still in SDL's
+// video set-up, and lets go once SDL's connection holds it. The thread opens
+// the file Mesa's loader opens for a software renderer, in the dri folder
+// beside libGL (where LIBGL_DRIVERS_PATH does not name another); where
+// Gallium's drivers are one file under several names, as Debian and Fedora
+// ship them, that is every Gallium driver. Opening it is all the main thread
+// waits for: having GLX set up a screen on a connection of its own, as the
+// thread did before, cost as much again (the duplicate screen) and made the
+// main thread wait for it. Where there is no such file, GLX does it that way
+// still, which needs XInitThreads.
 //
 // A lost server: Xlib then calls its I/O error handler, which by default
 // calls exit(); the exit handlers (SDL's among them) would wait forever on
@@ -29,6 +36,14 @@
 // frame's thickness at every run. So the layer waits for the frame, briefly,
 // and lets SDL read of it before the window is placed.
 //
+// The compose table: Xlib's input method, which SDL opens on X11, reads the
+// locale's Compose file, some five thousand lines, to turn dead keys into
+// characters. The demo takes keys as virtual-key codes and no text, so there
+// is nothing to compose; parsing the file was a sixth of the main thread's
+// work before the first frame. An empty file is named instead, unless the
+// user names one. (Not for Wayland: libxkbcommon maps the file, which
+// /dev/null refuses, and says so on stderr.)
+//
 // The background: SDL's windows have none, so until the first frame is
 // presented, and in whatever a resize uncovers before the next one, the X
 // server shows what lies behind (a window manager's frame: white under
@@ -37,11 +52,15 @@
 #include <GL/glx.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <string>
 #include <thread>
 
 #include "platform/core/report.h"
@@ -135,7 +154,9 @@ namespace {
 
 struct WarmUp {
   std::thread thread;
-  Display* display = nullptr;  // written by the thread, read after joining it
+  // Written by the thread, read after joining it.
+  void* driver = nullptr;
+  Display* display = nullptr;
 };
 
 WarmUp& State() {
@@ -152,13 +173,44 @@ bool ForX11() {
   return display && *display;
 }
 
+// The DRI driver for a software renderer: in the first folder of
+// LIBGL_DRIVERS_PATH that has it, else in the dri folder beside libGL.
+std::string SoftwareDriverFile() {
+  const char* path = std::getenv("LIBGL_DRIVERS_PATH");
+  std::string folders = path && *path ? path : "";
+  if (folders.empty()) {
+    // libGL's own file, whoever else exports its names (a preloaded tracer).
+    void* gl = dlopen("libGL.so.1", RTLD_LAZY | RTLD_NOLOAD);
+    link_map* library = nullptr;
+    if (gl && dlinfo(gl, RTLD_DI_LINKMAP, &library) == 0 && library && library->l_name) {
+      const std::string file = library->l_name;
+      folders = file.substr(0, file.rfind('/') + 1) + "dri";
+    }
+    if (gl) dlclose(gl);
+    if (folders.empty()) return std::string();
+  }
+  for (size_t start = 0; start <= folders.size();) {
+    const size_t end = std::min(folders.find(':', start), folders.size());
+    const std::string candidate = folders.substr(start, end - start) + "/swrast_dri.so";
+    if (end > start && access(candidate.c_str(), R_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return std::string();
+}
+
 }  // namespace
 
 void StartGlWarmUp() {
+  if (!ForX11()) return;
+  setenv("XCOMPOSEFILE", "/dev/null", /*overwrite=*/0);
   WarmUp& state = State();
-  if (state.thread.joinable() || !ForX11() || !XInitThreads()) return;
+  if (state.thread.joinable() || !XInitThreads()) return;
   try {
     state.thread = std::thread([&state] {
+      const std::string driver = SoftwareDriverFile();
+      // The flags Mesa's loader opens it with, so that its open finds this one.
+      if (!driver.empty()) state.driver = dlopen(driver.c_str(), RTLD_NOW | RTLD_GLOBAL);
+      if (state.driver) return;
       state.display = XOpenDisplay(nullptr);
       // Asking for the extensions sets GLX up for the screen: libglvnd loads
       // the screen's vendor library, and that library its driver.
@@ -185,6 +237,8 @@ void EndGlWarmUp() {
   WaitForGlWarmUp();
   if (state.display) XCloseDisplay(state.display);
   state.display = nullptr;
+  if (state.driver) dlclose(state.driver);  // GLX holds it by now, where it needs it
+  state.driver = nullptr;
 }
 
 }  // namespace native
