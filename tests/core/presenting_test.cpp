@@ -28,7 +28,10 @@ class Presenting : public ::testing::Test {
     pfd.cColorBits = 16;
     ASSERT_TRUE(SetPixelFormat(hdc, ChoosePixelFormat(hdc, &pfd), &pfd));
   }
-  void TearDown() override { core::LayerOptions() = core::Options{}; }
+  void TearDown() override {
+    core::LayerOptions() = core::Options{};
+    platform.Reset();  // the window and its surface go
+  }
 
   // Frames drawn in 2 ms each, presented, until `seconds` of the clock have
   // passed; the presents per second.
