@@ -6,9 +6,13 @@
 //   build            Win32 / WGL                          GL / GLU
 //   Windows          the SDK (user32, gdi32, kernel32,    opengl32, glu32
 //                    opengl32)
-//   Linux native     src/platform/native (SDL2, FreeType, Mesa libGL, libGLU
+//   Linux native     src/platform/core over               Mesa libGL, libGLU
+//                    src/platform/native (SDL2, FreeType,
 //                    fontconfig)
-//   unit tests       tests/support (recording fake)       tests/support
+//   web page         src/platform/core over               src/platform/web/gl
+//                    src/platform/web (the browser)       (emulated on WebGL 2)
+//   unit tests       src/platform/core over               tests/support
+//                    tests/support (recording, failing)
 //
 // On Windows this header only includes the SDK's. Elsewhere it declares the
 // subset the demo calls, with the SDK's names, constant values and record

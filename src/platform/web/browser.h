@@ -17,7 +17,7 @@ void plumo_show_cursor(int show);
 int plumo_gl_open(int width, int height);
 void plumo_gl_close(void);
 void plumo_gl_clear(unsigned mask, float r, float g, float b, float a, float depth);
-// `state` is a DrawState as ten ints (renderer.cpp); `vertices` are Vertex
+// `state` is a DrawState as ten ints (gl/webgl_renderer.cpp); `vertices` are Vertex
 // records, ten floats each.
 void plumo_gl_draw(int shape, const int* state, const float* vertices, int count);
 void plumo_gl_put_glyphs(int x, int y, int width, int height, const unsigned char* texels);
