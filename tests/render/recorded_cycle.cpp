@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "sinks.h"
+#include "capture/sinks.h"
 
 namespace render_test {
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <optional>
 
-#include "frame_clock.h"
+#include "capture/frame_clock.h"
 #include "platform/core/window_manager.h"
 #include "platform/web/browser.h"
 #include "platform/web/win32/web_layer.h"
