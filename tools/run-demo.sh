@@ -76,7 +76,7 @@ trap 'exit 130' INT TERM
 
 headless=0
 if [[ -z ${DISPLAY:-} ]]; then
-  coproc XVFB { python3 "$root/tools/private_xvfb.py" --screen 640x480x16; }
+  coproc XVFB { python3 "$root/tests/services/private_xvfb.py" --screen 640x480x16; }
   read -r display <&"${XVFB[0]}" || true
   [[ $display == :* ]] || { say "Xvfb did not start"; exit 1; }
   export DISPLAY=$display
@@ -92,7 +92,7 @@ if ((use_wine)); then
   managed=(--managed)
   ((headless)) && managed=()
   say "preparing the Wine prefix $prefix"
-  python3 "$root/tools/wine_prefix.py" "$prefix" --display "$DISPLAY" "${managed[@]}"
+  python3 "$root/tests/services/wine_prefix.py" "$prefix" --display "$DISPLAY" "${managed[@]}"
   wine_env=(WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=")
   export "${wine_env[@]}"
 fi

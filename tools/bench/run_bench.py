@@ -49,7 +49,8 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests",
+                                "services"))
 from private_xvfb import Xvfb  # noqa: E402  (shared with the tests)
 from wine_prefix import WinePrefix  # noqa: E402
 
@@ -86,11 +87,12 @@ def say(text):
 
 
 # ----------------------------------------------------------------------------
-# Services: Wine (the X server is tools/private_xvfb.py, the prefix tools/wine_prefix.py).
+# Services: Wine (the X server is tests/services/private_xvfb.py, the prefix
+# tests/services/wine_prefix.py).
 
 
 class Wine:
-    """The benchmark's Wine prefix (tools/wine_prefix.py), kept up between runs."""
+    """The benchmark's Wine prefix (tests/services/wine_prefix.py), kept up between runs."""
 
     def __init__(self, prefix, display):
         self.prefix = WinePrefix(prefix)
