@@ -43,7 +43,7 @@ class Report:
 
 
 # ----------------------------------------------------------------------------
-# Services: the program (the X server and the Wine prefix are tools/'s).
+# Services: the program (the X server and the Wine prefix are tests/services/'s).
 
 
 def base_env(display):
