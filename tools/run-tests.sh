@@ -16,7 +16,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 jobs=${PLUMO_JOBS:-2}
 
-bash "$root/tools/setup.sh"
+bash "$root/tools/setup.sh" tests
 
 failed=()
 summaries=()
