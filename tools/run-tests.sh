@@ -17,18 +17,20 @@ cd "$root"
 jobs=${PLUMO_JOBS:-2}
 
 bash "$root/tools/setup.sh" tests
+summaries=("setup: ${SECONDS} s")
 
 failed=()
-summaries=()
 
-# Runs one preset: configure, build, test. Keeps ctest's closing lines.
+# Runs one preset: configure, build, test. Keeps ctest's closing lines and
+# how long each step took.
 run_preset() {
-  local preset=$1 started=$SECONDS log
+  local preset=$1 started=$SECONDS log configured built
   echo "=== $preset: configure" >&2
   if ! cmake --preset "$preset"; then
     failed+=("$preset: configure")
     return
   fi
+  configured=$SECONDS
   echo "=== $preset: build" >&2
   # Keep going past a target that fails, so that the tests of every other
   # target still run and say what works.
@@ -40,6 +42,7 @@ run_preset() {
   if ! cmake --build --preset "$preset" --parallel "$jobs" "${keep_going[@]}"; then
     failed+=("$preset: build")
   fi
+  built=$SECONDS
   echo "=== $preset: test" >&2
   log=$(mktemp)
   # A test without a TIMEOUT of its own gets 5 minutes, not ctest's 25.
@@ -50,7 +53,8 @@ run_preset() {
   local counts times
   counts=$(grep -E 'tests passed|tests failed out of' "$log" | tail -n 1 || true)
   times=$(grep -E 'Total Test time' "$log" | tail -n 1 || true)
-  summaries+=("$preset: ${counts:-no ctest summary}" "$preset: ${times:-}")
+  summaries+=("$preset: ${counts:-no ctest summary}" "$preset: ${times:-}"
+              "$preset: configure $((configured - started)) s, build $((built - configured)) s, test $((SECONDS - built)) s")
   rm -f "$log"
   echo "=== $preset: $((SECONDS - started)) s" >&2
 }
