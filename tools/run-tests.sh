@@ -13,10 +13,11 @@
 # servers, Wine and the clock, so meanwhile the later presets are configured
 # and built in the background on the CPU they leave idle, at idle priority
 # (SCHED_IDLE and the idle I/O class): a test that is ready to run always
-# gets the CPU first. Their tests follow in order, except the fuzz test, a
-# fixed number of inputs with nothing timed, which runs in the background
-# too. The background's output is in build/run-tests/background.log, and
-# is printed once it is done.
+# gets the CPU first. Once those tests are over, the background goes back to
+# normal priority. The later presets' tests follow in order, except the fuzz
+# test, a fixed number of inputs with nothing timed, which runs in the
+# background too. The background's output is in
+# build/run-tests/background.log, and is printed once it is done.
 #
 # Each preset is configured, built and tested even when an earlier one failed;
 # the exit status is non-zero if any step failed.
@@ -37,7 +38,8 @@ state=$root/build/run-tests
 rm -rf "$state"
 mkdir -p "$state"
 
-note() { echo "$*" >>"$state/$1.summary"; }
+# note PRESET LINE: a line of the summary, under that preset.
+note() { echo "$2" >>"$state/$1.summary"; }
 fail() { echo "FAILED: $*" >>"$state/failed"; }
 
 # Configures and builds one preset; true when it can be tested.
@@ -82,6 +84,27 @@ test_preset() {
   rm -f "$log"
 }
 
+# The background's processes back at normal priority, once no timed test
+# runs: otherwise, on a machine busy with other work, they would only get
+# what that work leaves. (Unprivileged, the kernel may refuse; they then
+# stay idle.)
+descendants() {
+  local child
+  for child in $(pgrep -P "$1" || true); do
+    echo "$child"
+    descendants "$child"
+  done
+}
+renormalise() {
+  local pid _
+  for _ in 1 2; do  # twice, for what was forked meanwhile
+    for pid in "$1" $(descendants "$1"); do
+      chrt --other --all-tasks -p 0 "$pid" >/dev/null 2>&1 || true
+      ionice -c 2 -n 4 -p "$pid" >/dev/null 2>&1 || true
+    done
+  done
+}
+
 in_background_tests() {
   local name
   for name in "${background_tests[@]}"; do [[ $name == "$1" ]] && return 0; done
@@ -114,6 +137,7 @@ if ((${#later[@]})); then
 fi
 
 ((first_built)) && test_preset "$first"
+[[ -z $background ]] || renormalise "$background"
 
 for preset in "${later[@]}"; do
   in_background_tests "$preset" && continue
