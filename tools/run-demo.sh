@@ -26,9 +26,15 @@ while (($#)); do
   shift
 done
 
-bash "$root/tools/setup.sh"
-
 say() { echo "run-demo: $*" >&2; }
+
+# Only what building and showing this program needs; `tools/setup.sh tests`
+# adds Chromium, Emscripten, the desktops and the packaging tools.
+if ((use_wine)); then
+  bash "$root/tools/setup.sh" wine
+else
+  bash "$root/tools/setup.sh" demo
+fi
 
 # --- what to run
 command=()
@@ -37,7 +43,7 @@ if ((!use_wine)); then
   mkdir -p "$root/build"
   native=
   if cmake --preset release >"$log" 2>&1 &&
-     cmake --build --preset release --parallel "$jobs" >>"$log" 2>&1; then
+     cmake --build --preset release --target plumo --parallel "$jobs" >>"$log" 2>&1; then
     # The target lives beside the native layer's sources.
     native=$(find "$root/build/release" -type f -name plumo -perm -u+x -print -quit)
   fi
@@ -46,11 +52,12 @@ if ((!use_wine)); then
   else
     say "the native build is not ready (see $log); using the Windows build under Wine"
     use_wine=1
+    bash "$root/tools/setup.sh" wine
   fi
 fi
 if ((use_wine)); then
   cmake --preset windows >/dev/null
-  cmake --build --preset windows --parallel "$jobs"
+  cmake --build --preset windows --target plumo --parallel "$jobs"
   command=(wine "$root/build/windows/plumo.exe")
 fi
 
@@ -76,7 +83,7 @@ trap 'exit 130' INT TERM
 
 headless=0
 if [[ -z ${DISPLAY:-} ]]; then
-  coproc XVFB { python3 "$root/tools/private_xvfb.py" --screen 640x480x16; }
+  coproc XVFB { python3 "$root/tests/services/private_xvfb.py" --screen 640x480x16; }
   read -r display <&"${XVFB[0]}" || true
   [[ $display == :* ]] || { say "Xvfb did not start"; exit 1; }
   export DISPLAY=$display
@@ -92,7 +99,7 @@ if ((use_wine)); then
   managed=(--managed)
   ((headless)) && managed=()
   say "preparing the Wine prefix $prefix"
-  python3 "$root/tools/wine_prefix.py" "$prefix" --display "$DISPLAY" "${managed[@]}"
+  python3 "$root/tests/services/wine_prefix.py" "$prefix" --display "$DISPLAY" "${managed[@]}"
   wine_env=(WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=")
   export "${wine_env[@]}"
 fi

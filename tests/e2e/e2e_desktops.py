@@ -1,5 +1,5 @@
 """Desktops for the end-to-end cases, each started on the case's private Xvfb
-(tools/private_xvfb.py) and stopped with its `with` block:
+(tests/services/private_xvfb.py) and stopped with its `with` block:
 
   Openbox  a stacking window manager;
   Xfwm4    Xfce's window manager with its compositor on; it reads its settings

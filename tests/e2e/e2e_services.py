@@ -9,8 +9,8 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-# The cases start their server and their Wine prefix through the project's helpers.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "services"))
+# The cases start their server and their Wine prefix through the tests' services.
 from private_xvfb import Xvfb  # noqa: E402,F401
 from wine_prefix import WinePrefix  # noqa: E402,F401
 
@@ -43,7 +43,7 @@ class Report:
 
 
 # ----------------------------------------------------------------------------
-# Services: the program (the X server and the Wine prefix are tools/'s).
+# Services: the program (the X server and the Wine prefix are tests/services/'s).
 
 
 def base_env(display):

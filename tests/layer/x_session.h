@@ -24,7 +24,7 @@ struct WindowInfo {
 
 class Session {
  public:
-  // A private Xvfb (tools/private_xvfb.py); DISPLAY points at it.
+  // A private Xvfb (tests/services/private_xvfb.py); DISPLAY points at it.
   bool Start(int width, int height, int depth);
   void Stop();
   // Offers another mode on the screen's output while this session lives.

@@ -6,10 +6,10 @@
 
 #include <fstream>
 
+#include "capture/sinks.h"
 #include "capture_process.h"
 #include "gif_read.h"
 #include "png_read.h"
-#include "sinks.h"
 
 namespace {
 

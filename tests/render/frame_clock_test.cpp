@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "capture_options.h"
-#include "frame_clock.h"
+#include "capture/capture_options.h"
+#include "capture/frame_clock.h"
 #include "scene_reference.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "image.h"
+#include "capture/image.h"
 
 namespace render_test {
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <random>
 
+#include "capture/gif_writer.h"
+#include "capture/sinks.h"
 #include "gif_read.h"
-#include "gif_writer.h"
-#include "sinks.h"
 
 namespace {
 

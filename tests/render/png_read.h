@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "image.h"
+#include "capture/image.h"
 
 namespace render_test {
 

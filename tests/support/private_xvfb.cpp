@@ -10,7 +10,7 @@
 #include <vector>
 
 #ifndef PLUMO_PRIVATE_XVFB
-#error "the build names tools/private_xvfb.py and the Python that runs it"
+#error "the build names tests/services/private_xvfb.py and the Python that runs it"
 #endif
 
 extern char** environ;
@@ -57,7 +57,7 @@ PrivateXvfb::PrivateXvfb(int width, int height, int depth) {
   }
   close(out[0]);
   if (display.rfind(':', 0) != 0) {
-    error = "Xvfb did not start (tools/private_xvfb.py printed '" + display + "')";
+    error = "Xvfb did not start (tests/services/private_xvfb.py printed '" + display + "')";
     display.clear();
   }
 }

@@ -1,4 +1,4 @@
-// A private X server for the C++ tests: tools/private_xvfb.py run as a
+// A private X server for the C++ tests: tests/services/private_xvfb.py run as a
 // command, which starts Xvfb on a display number the server picks, prints it,
 // and stops the server when this object closes the command's standard input
 // (or this process dies).

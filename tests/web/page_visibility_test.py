@@ -23,7 +23,7 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
+sys.path.insert(0, os.path.join(HERE, "..", "services"))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "web"))
 from chromium import Chromium  # noqa: E402
 from serve_page import PageServer  # noqa: E402

@@ -17,7 +17,7 @@ cmake --build "$build" --target plumo-capture -j2 >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$build/tools/capture/plumo-capture" --first "$last_frame" --frames 1 --out "$work"
+"$build/src/capture/plumo-capture" --first "$last_frame" --frames 1 --out "$work"
 frame=$work/frame-$(printf %06d "$last_frame").png
 
 # -strip and no date chunks: the same picture gives the same bytes.

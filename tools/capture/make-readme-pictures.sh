@@ -20,7 +20,7 @@ budget=$((2 * 1024 * 1024))
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --target plumo-capture plumo -j2 >/dev/null
-capture=$build/tools/capture/plumo-capture
+capture=$build/src/capture/plumo-capture
 plumo=$build/src/platform/native/plumo
 
 work=$(mktemp -d)

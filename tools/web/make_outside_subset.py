@@ -1,22 +1,17 @@
 #!/usr/bin/env python3
-"""Writes src/platform/web/gl/outside_subset.cpp: every GL 1.0 and 1.1 entry
-point of GL/gl.h that src/platform/web/gl/opengl32.cpp does not define, each
-setting GL_INVALID_OPERATION and saying so once on the console.
+"""Writes the web page's outside_subset.cpp: every GL 1.0 and 1.1 entry point
+of GL/gl.h that src/platform/web/gl/opengl32.cpp does not define, each setting
+GL_INVALID_OPERATION and saying so once on the console.
 
-    tools/web/make_outside_subset.py [GL/gl.h]
+    tools/web/make_outside_subset.py GL/gl.h OPENGL32_CPP OUT
 
-Run it again when the subset in opengl32.cpp changes (the link fails with a
-duplicate symbol until it is)."""
+The build runs it (src/platform/web/CMakeLists.txt) with the gl.h its compiler
+sees, whenever opengl32.cpp or this script changes; the file lives in the build
+tree only."""
 
+import argparse
 import pathlib
 import re
-import sys
-
-ROOT = pathlib.Path(__file__).resolve().parents[2]
-HEADER = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "/usr/include/GL/gl.h")
-SUBSET = ROOT / "src/platform/web/gl/opengl32.cpp"
-OUT = ROOT / "src/platform/web/gl/outside_subset.cpp"
-
 
 def declarations(text):
     # The 1.0 and 1.1 entry points come before the header's OpenGL 1.2 part.
@@ -37,7 +32,12 @@ def unnamed(parameters):
 
 
 def main():
-    defined = set(re.findall(r"GLAPIENTRY (gl\w+)\(", SUBSET.read_text()))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("header", type=pathlib.Path, help="GL/gl.h")
+    parser.add_argument("subset", type=pathlib.Path, help="opengl32.cpp, the subset the page has")
+    parser.add_argument("out", type=pathlib.Path, help="the file to write")
+    args = parser.parse_args()
+    defined = set(re.findall(r"GLAPIENTRY (gl\w+)\(", args.subset.read_text()))
     lines = [
         "// Made by tools/web/make_outside_subset.py: the GL 1.1 entry points outside",
         "// the page's subset. Each sets GL_INVALID_OPERATION on the current context",
@@ -60,15 +60,15 @@ def main():
         "",
     ]
     count = 0
-    for result, name, parameters in declarations(HEADER.read_text()):
+    for result, name, parameters in declarations(args.header.read_text()):
         if name in defined:
             continue
         body = f'Outside("{name}");' + ("" if result == "void" else " return {};")
         lines.append(f"{result} GLAPIENTRY {name}({unnamed(parameters)}) {{ {body} }}")
         count += 1
-    OUT.write_text("\n".join(lines) + "\n")
-    print(f"{OUT.relative_to(ROOT)}: {count} entry points outside the subset, "
-          f"{len(defined)} in it")
+    args.out.parent.mkdir(parents=True, exist_ok=True)
+    args.out.write_text("\n".join(lines) + "\n")
+    print(f"{args.out.name}: {count} entry points outside the subset, {len(defined)} in it")
 
 
 main()

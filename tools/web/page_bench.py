@@ -28,7 +28,7 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, ".."))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "services"))
 sys.path.insert(0, HERE)
 from chromium import Chromium  # noqa: E402
 from private_xvfb import Xvfb  # noqa: E402

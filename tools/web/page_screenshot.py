@@ -13,6 +13,7 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "services"))
 from chromium import Chromium  # noqa: E402
 from serve_page import PageServer  # noqa: E402
 

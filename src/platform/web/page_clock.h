@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "frame_clock.h"
+#include "capture/frame_clock.h"
 
 namespace web {
 

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "capture/png_writer.h"
 #include "platform/core/report.h"
-#include "platform/native/window_system/png_writer.h"
 #include "platform/native/window_system/sdl_internal.h"
 
 namespace native {
@@ -46,9 +46,10 @@ bool SavePicture(const backend::Picture& picture, const std::string& folder, std
     if (fd >= 0) close(fd);
     return false;
   }
-  const png::SignificantBits bits{picture.redBits, picture.greenBits, picture.blueBits};
-  const bool written = png::WriteRgb(file, picture.width, picture.height, picture.rgb.data(), bits,
-                                     {{"Software", "plumo"}}, error);
+  const capture::png::SignificantBits bits{picture.redBits, picture.greenBits, picture.blueBits};
+  const bool written =
+      capture::png::WriteRgb(file, picture.width, picture.height, picture.rgb.data(), bits,
+                             {{"Software", "plumo"}}, error);
   if (std::fclose(file) != 0 && written)
     *error = std::string("cannot write: ") + std::strerror(errno);
   if (!written || !error->empty()) {

@@ -1,7 +1,7 @@
 // opengl32 and glu32 in the web page: the GL 1.1 and GLU entry points of the
 // subset (listed in ../CMakeLists.txt), each handed to the current context.
 // Without a current context a call does nothing, as in GL. Every other GL 1.1
-// entry point is in outside_subset.cpp.
+// entry point is in outside_subset.cpp, which the build writes.
 #include "platform/web/gl/gl_context.h"
 
 using web::gl::Current;

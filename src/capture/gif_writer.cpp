@@ -1,4 +1,4 @@
-#include "gif_writer.h"
+#include "capture/gif_writer.h"
 
 #include <gif_lib.h>
 #include <libimagequant.h>

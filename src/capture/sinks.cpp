@@ -1,4 +1,4 @@
-#include "sinks.h"
+#include "capture/sinks.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "png_file.h"
+#include "capture/png_file.h"
 
 extern char** environ;
 

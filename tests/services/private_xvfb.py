@@ -11,7 +11,7 @@ From anything else, as a command that prints the display (":N") on one line
 once the server accepts clients, and stops it when its standard input closes
 (the caller closes it, or dies) or on SIGTERM:
 
-    tools/private_xvfb.py --screen 640x480x16 [--log FILE] [-- XVFB-ARGS...]
+    tests/services/private_xvfb.py --screen 640x480x16 [--log FILE] [-- XVFB-ARGS...]
 """
 
 import argparse

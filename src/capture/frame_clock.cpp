@@ -1,4 +1,4 @@
-#include "frame_clock.h"
+#include "capture/frame_clock.h"
 
 namespace capture {
 

@@ -1,4 +1,4 @@
-#include "recording.h"
+#include "capture/recording.h"
 
 #include <malloc.h>
 

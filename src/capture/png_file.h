@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "image.h"
+#include "capture/image.h"
 
 namespace capture {
 

@@ -14,7 +14,7 @@ prefix here. From Python:
 
 From a shell, to prepare one and say which window manager to expect:
 
-    tools/wine_prefix.py PREFIX --display :N [--managed]
+    tests/services/wine_prefix.py PREFIX --display :N [--managed]
 """
 
 import argparse

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "capture_options.h"
-#include "frame_clock.h"
-#include "image.h"
-#include "progress.h"
-#include "sinks.h"
+#include "capture/capture_options.h"
+#include "capture/frame_clock.h"
+#include "capture/image.h"
+#include "capture/progress.h"
+#include "capture/sinks.h"
 
 namespace capture {
 

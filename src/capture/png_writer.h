@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace png {
+namespace capture::png {
 
 using Text = std::vector<std::pair<std::string, std::string>>;
 
@@ -25,4 +25,4 @@ struct SignificantBits {
 bool WriteRgb(std::FILE* file, int width, int height, const uint8_t* rgb,
               const SignificantBits& bits, const Text& text, std::string* error);
 
-}  // namespace png
+}  // namespace capture::png

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "capture_options.h"
+#include "capture/capture_options.h"
+#include "capture/recording.h"
+#include "capture/sinks.h"
 #include "platform/core/options.h"
 #include "platform/native/close_signals.h"
 #include "platform/native/window_system/sdl_backend.h"
 #include "platform/platform.h"
-#include "recording.h"
-#include "sinks.h"
 
 namespace {
 

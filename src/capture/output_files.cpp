@@ -1,4 +1,4 @@
-#include "output_files.h"
+#include "capture/output_files.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

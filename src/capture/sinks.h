@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "gif_writer.h"
-#include "image.h"
-#include "output_files.h"
+#include "capture/gif_writer.h"
+#include "capture/image.h"
+#include "capture/output_files.h"
 
 namespace capture {
 

@@ -1,4 +1,4 @@
-#include "platform/native/window_system/png_writer.h"
+#include "capture/png_writer.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -7,7 +7,7 @@
 #include <csetjmp>
 #include <cstring>
 
-namespace png {
+namespace capture::png {
 namespace {
 
 struct ErrorSink {
@@ -87,4 +87,4 @@ bool WriteRgb(std::FILE* file, int width, int height, const uint8_t* rgb,
   return true;
 }
 
-}  // namespace png
+}  // namespace capture::png

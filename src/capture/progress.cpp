@@ -1,4 +1,4 @@
-#include "progress.h"
+#include "capture/progress.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
-#include "png_file.h"
+#include "capture/png_file.h"
 
-#include "platform/native/window_system/png_writer.h"
+#include "capture/png_writer.h"
 
 namespace capture {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "image.h"
+#include "capture/image.h"
 
 struct GifFileType;
 

@@ -1,4 +1,4 @@
-#include "image.h"
+#include "capture/image.h"
 
 #include <algorithm>
 #include <cmath>
