@@ -10,12 +10,13 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools",
                                 "bench"))
+import pacing  # noqa: E402
 import performance_doc  # noqa: E402
 import report  # noqa: E402
 import results  # noqa: E402
 
 SETTINGS = dict(warm_up=False, startup_runs=2, cold_runs=1, font_runs=1, frame_runs=3, frames=30,
-                wide_frames=10, memory_runs=1, memory_frames=10, callgrind_runs=1,
+                wide_frames=10, memory_runs=1, memory_frames=10, pace_runs=1, callgrind_runs=1,
                 profile_frames=1)
 
 
@@ -29,12 +30,25 @@ def row(text, label):
 
 class Verdicts(unittest.TestCase):
     def test_a_ratio_at_the_limit_passes_and_above_it_misses(self):
-        # start-up: native <= 0.5 x Wine.
-        at_limit = {("startup", "native"): [50.0], ("startup", "wine"): [100.0]}
-        above = {("startup", "native"): [50.1], ("startup", "wine"): [100.0]}
-        self.assertEqual(report.verdicts(at_limit, "startup"),
-                         ("0.50 × Wine", "≤ 0.5 × Wine", "**pass**"))
-        self.assertEqual(report.verdicts(above, "startup")[2], "**miss**")
+        # font building: native <= 0.4 x Wine.
+        at_limit = {("font", "native"): [40.0], ("font", "wine"): [100.0]}
+        above = {("font", "native"): [40.1], ("font", "wine"): [100.0]}
+        self.assertEqual(report.verdicts(at_limit, "font"),
+                         ("0.40 × Wine", "≤ 0.4 × Wine", "**pass**"))
+        self.assertEqual(report.verdicts(above, "font")[2], "**miss**")
+
+    def test_bounds_hold_the_median_between_two_values(self):
+        # 60 +- 1 presents a second; at most 1 % of a core while minimised.
+        def verdict(measure, *values):
+            return report.verdicts({(measure, "native"): list(values)}, measure)
+
+        self.assertEqual(verdict("pace_rate_window", 58.0, 59.0, 61.5),
+                         ("", "59–61", "**pass**"))
+        self.assertEqual(verdict("pace_rate_window", 61.2)[2], "**miss**")
+        self.assertEqual(verdict("pace_rate_window", 58.9)[2], "**miss**")
+        self.assertEqual(verdict("hidden_cpu", 0.4), ("", "≤ 1", "**pass**"))
+        self.assertEqual(verdict("hidden_presents", 1)[2], "**miss**")
+        self.assertEqual(report.verdicts({}, "restore"), ("", "≤ 100", "n/a"))
 
     def test_the_ratio_is_of_medians(self):
         samples = {("font", "native"): [10.0, 40.0, 1000.0], ("font", "wine"): [80.0, 100.0, 1.0]}
@@ -100,7 +114,8 @@ class Section(unittest.TestCase):
                                info={"cpu": "Test CPU", "cores": 2,
                                      "memory_process_native": "plumo"},
                                errors=list(errors), started="2026-12-07 10:00 UTC", mode="quick",
-                               minutes=1.25, screens=["640x480x16", "1920x1080x24"],
+                               minutes=1.25,
+                               screens=["640x480x16", "1920x1080x24", "1280x1024x24"],
                                commit="abc1234")
 
     def test_says_when_where_and_how_it_was_measured(self):
@@ -108,7 +123,7 @@ class Section(unittest.TestCase):
         self.assertIn("Measured 2026-12-07 10:00 UTC at commit abc1234", text)
         self.assertIn("quick run, in 1.2 minutes", text)
         self.assertIn("- CPU: Test CPU, 2 cores", text)
-        self.assertIn("screens 640x480x16 and 1920x1080x24", text)
+        self.assertIn("screens 640x480x16, 1920x1080x24 and 1280x1024x24", text)
         self.assertIn("VmHWM was read: native: plumo", text)
         self.assertNotIn("Measurements that failed", text)
 
@@ -125,6 +140,33 @@ class Section(unittest.TestCase):
             again = results.load(path)
         self.assertEqual(again.samples, taken.samples)
         self.assertEqual(report.section(again), report.section(taken))
+
+
+class Pacing(unittest.TestCase):
+    def test_the_probe_file_gives_the_times_of_the_presents(self):
+        with tempfile.TemporaryDirectory() as work:
+            path = os.path.join(work, "swaps.txt")
+            self.assertEqual(pacing.present_times(path), [])
+            with open(path, "w") as probe:
+                probe.write("swap=1 now_ns=1000000000\nswap=2 now_ns=1016000000\nswap=3 now_")
+            self.assertEqual(pacing.present_times(path), [1.0, 1.016])
+
+    def test_rate_and_intervals_count_only_the_watched_span(self):
+        # 60 Hz for a second, one frame late by half a period, presents
+        # before and after the span that must not count.
+        times = [0.5] + [10 + i / 60 for i in range(60)] + [11.5]
+        times[30] += 1 / 120
+        rate, median, p99 = pacing.summary(times, 10, 11)
+        self.assertEqual(rate, 60)
+        self.assertAlmostEqual(median, 1000 / 60)
+        self.assertAlmostEqual(p99, 1000 / 60 * 1.5)
+        self.assertEqual(pacing.summary([10.2], 10, 11), (1, None, None))
+
+    def test_the_percentile_is_by_nearest_rank(self):
+        values = list(range(1, 101))
+        self.assertEqual(pacing.percentile(values, 0.99), 99)
+        self.assertEqual(pacing.percentile(values, 1.0), 100)
+        self.assertEqual(pacing.percentile([7], 0.99), 7)
 
 
 class PerformanceDoc(unittest.TestCase):

@@ -13,13 +13,21 @@ Rows, each a median over repeated runs with its min-max spread:
   2. font building: Font::Load's calls, timed one by one by font_probe;
   3. frame cost: process CPU time of Render + swap over many frames
      (frame_bench), and the floor frame (floor_frame); natively also with
-     the layer drawing straight into the window (PLUMO_PRESENTATION=direct),
-     and on the 1920x1080 screen, where the 640x480 picture is scaled to
-     1440x1080, against floor_blit (a 640x480 framebuffer blitted there and
-     swapped, nothing else);
+     the layer drawing straight into the window (PLUMO_PRESENTATION=direct);
+     on the 1920x1080 and 1280x1024 screens, where the 640x480 picture is
+     scaled up (to 1440x1080, 1280x960), the CPU time of the program and of
+     the X server together per presented frame, against floor_blit (a
+     640x480 framebuffer blitted there and swapped, nothing else), and the
+     native build once more presenting with GL (PLUMO_PRESENTATION=gl);
   4. peak resident memory (VmHWM) of the running program after a number of
      frames, read by the shim inside the process that swaps;
-  5. instruction counts from callgrind: one WaveDemo::Load, one Render, one
+  5. pacing, on the 1280x1024 screen under openbox: `plumo` as a user starts
+     it (fullscreen, --window, each also with --no-vsync, --max-fps 30), and
+     plumo.exe under Wine, presents counted by the swap probe over a few
+     seconds: presents per second, the intervals between them, the CPU
+     time of the program; then minimised (presents, the CPU of the program
+     and of the X server) and restored (how soon the first frame comes);
+  6. instruction counts from callgrind: one WaveDemo::Load, one Render, one
      Render + swap, with Mesa rasterising on the calling thread.
 """
 
@@ -34,26 +42,30 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests",
-                                "services"))
-from private_xvfb import Xvfb  # noqa: E402  (shared with the tests)
+TESTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests")
+sys.path[:0] = [os.path.join(TESTS, "services"), os.path.join(TESTS, "e2e")]
+from e2e_desktops import Openbox  # noqa: E402  (shared with the tests)
+from private_xvfb import Xvfb  # noqa: E402
 from wine_prefix import WinePrefix  # noqa: E402
+
+import pacing  # noqa: E402
 
 import results  # noqa: E402
 
 SCREEN = "640x480x16"
 WIDE_SCREEN = "1920x1080x24"  # where the presentation scales the picture up
+SXGA_SCREEN = "1280x1024x24"  # and a second size, scaled by two; the pacing's screen
 
 # Repetitions and frame counts.
 # A frame on the 1920x1080 screen costs ten times one at 640x480: fewer of them.
 FULL = dict(warm_up=True, startup_runs=21, cold_runs=7, font_runs=15, frame_runs=11, frames=2000,
-            wide_frames=300, memory_runs=7, memory_frames=300, callgrind_runs=2,
-            profile_frames=5)
+            wide_frames=300, memory_runs=7, memory_frames=300, pace_runs=3, pace_seconds=5.0,
+            callgrind_runs=2, profile_frames=5)
 # Every measurement taken once, with small frame counts: that each can still
 # be taken, and nothing about speed.
 QUICK = dict(warm_up=False, startup_runs=1, cold_runs=1, font_runs=1, frame_runs=1, frames=30,
-             wide_frames=10, memory_runs=1, memory_frames=10, callgrind_runs=1,
-             profile_frames=1)
+             wide_frames=10, memory_runs=1, memory_frames=10, pace_runs=1, pace_seconds=1.0,
+             callgrind_runs=1, profile_frames=1)
 
 
 class BenchError(Exception):
@@ -145,11 +157,12 @@ class Programs:
 
 
 class Bench:
-    def __init__(self, work_dir, settings, programs, display, wide_display, wine):
+    def __init__(self, work_dir, settings, programs, display, large, wine):
         self.s = settings
         self.p = programs
         self.display = display
-        self.wide_display = wide_display
+        self.large = large  # variant prefix ("wide", "sxga") -> the Xvfb of that screen
+        self.desktop = None  # openbox on the sxga screen, during the pacing rounds
         self.wine = wine
         self.work = work_dir
         self.count = 0
@@ -168,8 +181,12 @@ class Bench:
     def env(self, variant):
         if variant.startswith("wine"):
             return self.wine.env()
-        if variant.startswith("wide"):
-            return base_env(self.wide_display)
+        prefix = variant.split("_")[0]
+        if prefix in self.large:
+            env = base_env(self.large[prefix].display)
+            if variant.endswith("_gl"):
+                env["PLUMO_PRESENTATION"] = "gl"  # the layer's GL blit, as before the CPU present
+            return env
         env = base_env(self.display)
         if variant == "direct":
             env["PLUMO_PRESENTATION"] = "direct"  # the layer draws straight into the window
@@ -258,11 +275,18 @@ class Bench:
         self.add(("font", variant), sum(parts))
 
     def frame_once(self, variant):
-        """One frame program: `wide_native` and `wide_floor` on the wide screen
-        count as the native and floor variants of `frame_wide`."""
-        frames = self.s["wide_frames" if variant.startswith("wide_") else "frames"]
+        """One frame program. On a large screen (`wide_native`, `sxga_floor`,
+        `wide_gl`, ...) the measure is `frame_<prefix>` and its value the CPU
+        time of the program and of the X server together per frame, with the
+        two parts and the wall time as sub-measures."""
+        prefix, _, shown = variant.partition("_")
+        large = self.large.get(prefix) if shown else None
+        frames = self.s["wide_frames" if large else "frames"]
         arguments = ["--frames", str(frames)]
-        programs = {"floor": self.p.floor_frame, "wide_floor": self.p.floor_blit}
+        if large:
+            arguments += ["--server-pid", str(large.process.pid)]
+        programs = {"floor": self.p.floor_frame, "wide_floor": self.p.floor_blit,
+                    "sxga_floor": self.p.floor_blit}
         if variant in programs:
             command = [programs[variant]] + arguments
         else:
@@ -273,9 +297,19 @@ class Bench:
         if not found:
             raise BenchError(f"frame program ({variant}) printed: {output[-500:]}")
         frames = int(found.group(1))
-        measure, shown = (("frame_wide", variant[len("wide_"):]) if variant.startswith("wide_")
-                          else ("frame", variant))
-        self.add((measure, shown), float(found.group(2)) / frames * 1e6)
+        process = float(found.group(2)) / frames * 1e6
+        if large:
+            server = re.search(r"^server_cpu_s (\S+)$", output, re.M)
+            if not server:
+                raise BenchError(f"frame program ({variant}) printed no server CPU time")
+            measure = f"frame_{prefix}"
+            server_us = float(server.group(1)) / frames * 1e6
+            self.add((measure, shown), process + server_us)
+            self.add((f"{measure}_process", shown), process)
+            self.add((f"{measure}_server", shown), server_us)
+        else:
+            measure, shown = "frame", variant
+            self.add((measure, shown), process)
         self.add((f"{measure}_wall", shown), float(found.group(3)) / frames * 1e6)
         for key in ("renderer", "version", "buffers"):
             line = re.search(rf"^{key} (.*)$", output, re.M)
@@ -284,6 +318,81 @@ class Bench:
         output_line = re.search(r"^output (.*)$", output, re.M)
         if output_line:
             self.info[f"output_{variant}"] = output_line.group(1).strip()
+
+    # --- pacing, under openbox on the 1280x1024 screen
+
+    PACED = {  # variant -> the program's arguments
+        "fullscreen": [], "fullscreen_no_vsync": ["--no-vsync"], "window": ["--window"],
+        "window_no_vsync": ["--window", "--no-vsync"], "max_fps_30": ["--max-fps", "30"],
+        "hidden": [], "wine": None}
+
+    def pacing_rounds(self):
+        # plumo.exe changes the display mode, which an Xvfb cannot: under Wine
+        # it is paced on the 640x480x16 screen, under openbox there too.
+        with Openbox(self.large["sxga"].display, self.work, SXGA_SCREEN) as desktop, \
+                Openbox(self.display, os.path.join(self.work, "wine"), SCREEN):
+            self.desktop = desktop
+            self.rounds("pacing", self.s["pace_runs"], tuple(self.PACED), self.pacing_once)
+
+    def pacing_once(self, variant):
+        self.count += 1
+        base = os.path.join(self.work, "probe", f"{self.count:04d}-pace-{variant}")
+        os.makedirs(os.path.dirname(base), exist_ok=True)
+        display = self.large["sxga"].display
+        if variant == "wine":
+            command, env = ["wine", self.p.plumo_exe], self.wine.env()
+        else:
+            command = [self.p.plumo] + self.PACED[variant]
+            env = dict(base_env(display), HOME=self.desktop.work,
+                       XDG_CONFIG_HOME=os.path.join(self.desktop.work, "config"))
+        program = pacing.Watched(command, env, base + ".txt", base + ".log", self.p.probe)
+        try:
+            if program.wait_for_present(0, 120) is None:
+                raise BenchError(f"{variant} presented nothing (see {base}.log)")
+            time.sleep(self.s["pace_seconds"] / 5)  # past the start-up's frames
+            if variant == "hidden":
+                self.hidden_once(program, display)
+                return
+            start, end, cpu = program.watch(self.s["pace_seconds"])
+            rate, median, p99 = pacing.summary(program.times(), start, end)
+        finally:
+            program.stop()
+        if variant.endswith("_no_vsync"):
+            shown = variant[:-len("_no_vsync")]
+            self.add((f"pace_cpu_{shown}", "no_vsync"), 100 * cpu)
+            self.add((f"pace_cpu_{shown}", "sixty"), 100 * 60 * cpu / rate)
+            return
+        if variant == "max_fps_30":
+            self.add(("pace_rate_max_fps_30", "native"), rate)
+            return
+        shown, column = ("fullscreen", "wine") if variant == "wine" else (variant, "native")
+        self.add((f"pace_rate_{shown}", column), rate)
+        self.add((f"pace_cpu_{shown}", column), 100 * cpu)
+        if median is not None:
+            self.add((f"pace_median_{shown}", column), median)
+            self.add((f"pace_p99_{shown}", column), p99)
+
+    def hidden_once(self, program, display):
+        """Minimised: what the program and the X server still spend; then
+        restored: how soon the first frame comes."""
+        env = base_env(display)
+        window = run_checked(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Plumo$"],
+                             env, timeout=30).split()[0]
+        run_checked(["xdotool", "windowminimize", "--sync", window], env, timeout=30)
+        time.sleep(0.5)  # the minimise reaches the program
+        server = self.large["sxga"].process.pid
+        server_cpu = pacing.cpu_seconds(server)
+        start, end, cpu = program.watch(self.s["pace_seconds"])
+        server_share = (pacing.cpu_seconds(server) - server_cpu) / (end - start)
+        self.add(("hidden_presents", "native"), len(pacing.within(program.times(), start, end)))
+        self.add(("hidden_cpu", "native"), 100 * cpu)
+        self.add(("hidden_server_cpu", "native"), 100 * server_share)
+        asked = time.monotonic()
+        run_checked(["xdotool", "windowactivate", "--sync", window], env, timeout=30)
+        first = program.wait_for_present(asked, 5)
+        if first is None:
+            raise BenchError("no frame within 5 s of the restore")
+        self.add(("restore", "native"), 1000 * (first - asked))
 
     # --- callgrind
 
@@ -295,7 +404,10 @@ class Bench:
         os.makedirs(os.path.dirname(prefix), exist_ok=True)
         env = base_env(self.display)
         env["LP_NUM_THREADS"] = "0"  # Mesa rasterises on the calling thread: counted, repeatable
-        run_checked(["valgrind", "--tool=callgrind", "--collect-atstart=no",
+        # On one core the layer starts no glyph helpers, whose work the marks
+        # (toggled on the main thread) would not count: the whole work, in turn.
+        pin = ["taskset", "-c", "0"] if shutil.which("taskset") else []
+        run_checked(pin + ["valgrind", "--tool=callgrind", "--collect-atstart=no",
                      f"--callgrind-out-file={prefix}.%p.out", program, "--warmup", "3",
                      "--profile-frames", str(frames)], env, timeout=1800)
         totals = {}
@@ -340,7 +452,8 @@ class Bench:
         self.rounds("start-up", s["startup_runs"], ("native", "wine", "floor"), self.startup_once)
         self.rounds("font building", s["font_runs"], ("native", "wine"), self.font_once)
         self.rounds("frame cost", s["frame_runs"],
-                    ("native", "wine", "floor", "direct", "wide_native", "wide_floor"),
+                    ("native", "wine", "floor", "direct", "wide_native", "wide_floor", "wide_gl",
+                     "sxga_native", "sxga_floor", "sxga_gl"),
                     self.frame_once)
         self.rounds("memory", s["memory_runs"], ("native", "wine", "floor"), self.memory_once)
 
@@ -351,6 +464,7 @@ class Bench:
             self.attempt(f"start-up wine-cold run {index + 1}",
                          lambda: self.startup_once("wine_cold"))
         self.wine.stop()
+        self.pacing_rounds()
 
         self.info["loadavg_end"] = load_average()
 
@@ -403,13 +517,16 @@ def measure(programs, settings, work_dir, wine_prefix, mode):
     programs.check()
     started = datetime.datetime.now(datetime.timezone.utc)
     with Xvfb(SCREEN, os.path.join(work_dir, "xvfb.log")) as xvfb, \
-            Xvfb(WIDE_SCREEN, os.path.join(work_dir, "xvfb-wide.log")) as wide:
-        say(f"Xvfb {SCREEN} on {xvfb.display}, {WIDE_SCREEN} on {wide.display}")
+            Xvfb(WIDE_SCREEN, os.path.join(work_dir, "xvfb-wide.log")) as wide, \
+            Xvfb(SXGA_SCREEN, os.path.join(work_dir, "xvfb-sxga.log")) as sxga:
+        say(f"Xvfb {SCREEN} on {xvfb.display}, {WIDE_SCREEN} on {wide.display}, "
+            f"{SXGA_SCREEN} on {sxga.display}")
         wine = Wine(wine_prefix, xvfb.display)
         with wine.prefix.locked():
             try:
                 wine.ensure_prefix()
-                bench = Bench(work_dir, settings, programs, xvfb.display, wide.display, wine)
+                bench = Bench(work_dir, settings, programs, xvfb.display,
+                              {"wide": wide, "sxga": sxga}, wine)
                 bench.run()
             finally:
                 wine.stop()
@@ -417,4 +534,4 @@ def measure(programs, settings, work_dir, wine_prefix, mode):
     return results.Results(
         settings=settings, samples=bench.samples, info=bench.info, errors=bench.errors,
         started=started.strftime("%Y-%m-%d %H:%M UTC"), mode=mode,
-        minutes=(time.monotonic() - bench.elapsed_from) / 60, screens=[SCREEN, WIDE_SCREEN])
+        minutes=(time.monotonic() - bench.elapsed_from) / 60, screens=[SCREEN, WIDE_SCREEN, SXGA_SCREEN])
