@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  backend::PrepareEnvironment();
+  native::window_system::PrepareEnvironment();
   // Frames on a fixed step, as fast as they are drawn: nothing waits for a display.
   core::LayerOptions().vsync = false;
   // No display server: SDL's offscreen driver renders into EGL pbuffers. The

@@ -92,8 +92,9 @@ bool Recording::ReadBack(Image* out) {
   // The demo's own picture, before the swap: the layer's framebuffer of its
   // pixel format, whatever the screen's visual.
   core::Surface* surface = core::SurfaceOf(core::WindowFromDC(window->hdc));
-  backend::Picture picture;
-  if (!surface || !backend::ReadPicture(surface, /*shown=*/false, &picture)) return false;
+  native::window_system::Picture picture;
+  if (!surface || !native::window_system::ReadPicture(surface, /*shown=*/false, &picture))
+    return false;
   if (!bitsKnown) {
     bits.red = picture.redBits;
     bits.green = picture.greenBits;

@@ -64,7 +64,7 @@ void SetUp() {
 }
 
 void TearDown() {
-  backend::UnplugTestGamepad();
+  native::window_system::UnplugTestGamepad();
   if (elsewhere) xtest::Current().DestroyOwnWindow(elsewhere);
   elsewhere = 0;
   core::ResetForTests();
@@ -146,17 +146,19 @@ bool FocusBack(HWND /*hwnd*/, const char* title) {
 }
 
 bool GamepadButton(int button, bool down) {
-  EXPECT_TRUE(backend::PlugTestGamepad());
+  EXPECT_TRUE(native::window_system::PlugTestGamepad());
   // SDL drops a pad's events until the layer has it open and a window has the focus.
-  EXPECT_TRUE(PumpUntil(backend::TestGamepadReady)) << "the virtual gamepad never came into use";
-  backend::PressTestGamepad(static_cast<core::GamepadButton>(button), down);
+  EXPECT_TRUE(PumpUntil(native::window_system::TestGamepadReady))
+      << "the virtual gamepad never came into use";
+  native::window_system::PressTestGamepad(static_cast<core::GamepadButton>(button), down);
   return true;
 }
 
 bool ReplugGamepad() {
-  backend::UnplugTestGamepad();
-  if (!PumpUntil([] { return backend::OpenGamepadCount() == 0; })) return false;
-  return backend::PlugTestGamepad() && PumpUntil(backend::TestGamepadReady);
+  native::window_system::UnplugTestGamepad();
+  if (!PumpUntil([] { return native::window_system::OpenGamepadCount() == 0; })) return false;
+  return native::window_system::PlugTestGamepad() &&
+         PumpUntil(native::window_system::TestGamepadReady);
 }
 
 }  // namespace harness

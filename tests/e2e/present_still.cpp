@@ -59,9 +59,9 @@ int main(int argc, char** argv) {
   native::Settings noFile;  // the command line alone
   const int status = native::ParseCommandLine(argc, argv, &options, &noFile);
   if (status >= 0) return status;
-  backend::PrepareEnvironment();
-  native::StartGlWarmUp();
-  native::WarmUpFonts();
+  native::window_system::PrepareEnvironment();
+  native::window_system::StartGlWarmUp();
+  native::fonts::WarmUpFonts();
 
   auto* scene = new WaveDemo;
   scene->Init(0);

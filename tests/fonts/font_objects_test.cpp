@@ -18,7 +18,7 @@ HDC Dc(uintptr_t value) {
 TEST(FontResolution, ArialBoldFindsABoldMetricCompatibleFace) {
   HFONT font = MakeFont("Arial", -48, FW_BOLD);
   ASSERT_NE(font, nullptr);
-  const native::FontDescription found = Describe(font);
+  const native::fonts::FontDescription found = Describe(font);
   EXPECT_TRUE(found.family == "Liberation Sans" || found.family == "Arimo") << found.family;
   EXPECT_EQ(found.emPixels, 48);
   EXPECT_FALSE(found.embolden) << "a real bold face exists";
@@ -40,7 +40,7 @@ TEST(FontResolution, WeightAndSlantChooseTheFace) {
 
 TEST(FontResolution, PositiveHeightIsTheCellHeight) {
   HFONT font = MakeFont("Arial", 48, FW_BOLD);
-  const native::FontDescription found = Describe(font);
+  const native::fonts::FontDescription found = Describe(font);
   Reference face(found, found.emPixels);
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face.Face(), FT_SFNT_OS2));
   ASSERT_NE(os2, nullptr);

@@ -19,9 +19,9 @@ inline HFONT MakeFont(const char* face, int height, int weight, DWORD italic = 0
                      CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
-inline native::FontDescription Describe(HGDIOBJ font) {
-  native::FontDescription description;
-  native::DescribeFont(font, &description);
+inline native::fonts::FontDescription Describe(HGDIOBJ font) {
+  native::fonts::FontDescription description;
+  native::fonts::DescribeFont(font, &description);
   return description;
 }
 
@@ -51,7 +51,7 @@ class Reference {
  public:
   // Hinted for 1-bit output as GDI's bitmaps are, or the bare outline as a
   // scaled-up outline list is.
-  Reference(const native::FontDescription& font, int pixels, bool hinted = true)
+  Reference(const native::fonts::FontDescription& font, int pixels, bool hinted = true)
       : pixels_(pixels),
         flags_(FT_LOAD_NO_BITMAP | (hinted ? FT_LOAD_TARGET_MONO : FT_LOAD_NO_HINTING)) {
     FT_Init_FreeType(&library_);

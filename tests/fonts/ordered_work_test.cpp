@@ -15,7 +15,7 @@
 
 namespace {
 
-using native::RunInOrder;
+using native::fonts::RunInOrder;
 
 // Records who prepared and finished what.
 struct Log {
@@ -151,13 +151,13 @@ TEST(RunInOrder, AnEmptyBatchCallsNothingAndSucceeds) {
 // machine's: on a machine of many cores held to a few (an affinity mask, a
 // container's CPU limit) more helpers would only take turns.
 TEST(UsableCores, AreTheAffinityMasksCoresWithinTheQuota) {
-  EXPECT_EQ(native::UsableCores(4, 0, 0), 4u) << "no quota";
-  EXPECT_EQ(native::UsableCores(4, -1, 100000), 4u) << "cgroup v1's unlimited";
-  EXPECT_EQ(native::UsableCores(16, 200000, 100000), 2u) << "two cores' worth";
-  EXPECT_EQ(native::UsableCores(16, 150000, 100000), 1u) << "a core and a half";
-  EXPECT_EQ(native::UsableCores(16, 50000, 100000), 1u) << "half a core";
-  EXPECT_EQ(native::UsableCores(2, 800000, 100000), 2u) << "a quota above the mask";
-  EXPECT_EQ(native::UsableCores(0, 0, 0), 1u) << "always the caller's own";
+  EXPECT_EQ(native::fonts::UsableCores(4, 0, 0), 4u) << "no quota";
+  EXPECT_EQ(native::fonts::UsableCores(4, -1, 100000), 4u) << "cgroup v1's unlimited";
+  EXPECT_EQ(native::fonts::UsableCores(16, 200000, 100000), 2u) << "two cores' worth";
+  EXPECT_EQ(native::fonts::UsableCores(16, 150000, 100000), 1u) << "a core and a half";
+  EXPECT_EQ(native::fonts::UsableCores(16, 50000, 100000), 1u) << "half a core";
+  EXPECT_EQ(native::fonts::UsableCores(2, 800000, 100000), 2u) << "a quota above the mask";
+  EXPECT_EQ(native::fonts::UsableCores(0, 0, 0), 1u) << "always the caller's own";
 }
 
 TEST(UsableCores, AThreadHeldToOneCoreStartsNoHelpers) {
@@ -172,8 +172,8 @@ TEST(UsableCores, AThreadHeldToOneCoreStartsNoHelpers) {
     }
   }
   ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
-  const size_t helpers = native::SpareCores(3);
-  const size_t usable = native::UsableCores();
+  const size_t helpers = native::fonts::SpareCores(3);
+  const size_t usable = native::fonts::UsableCores();
   ASSERT_EQ(sched_setaffinity(0, sizeof all, &all), 0);
   EXPECT_EQ(helpers, 0u);
   EXPECT_EQ(usable, 1u);

@@ -28,8 +28,8 @@ TEST(OutOfMemory, CreateFontAAndSelectObject) {
             0);
   // The failed selections were never counted: the font goes at once.
   ASSERT_TRUE(DeleteObject(font));
-  native::FontDescription gone;
-  EXPECT_FALSE(native::DescribeFont(font, &gone));
+  native::fonts::FontDescription gone;
+  EXPECT_FALSE(native::fonts::DescribeFont(font, &gone));
 }
 
 TEST(OutOfMemory, GlyphListsKeepTheCallersUnpackState) {

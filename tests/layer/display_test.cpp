@@ -113,11 +113,11 @@ TEST(LayerProcess, LeavingDuringTheGlWarmUpEndsCleanly) {
 TEST(LayerEnvironment, NoSessionBusStaysNoneAndAGivenOneIsKept) {
   // Unset, libdbus would fork a launcher from inside SDL's set-up.
   unsetenv("DBUS_SESSION_BUS_ADDRESS");
-  backend::PrepareEnvironment();
+  native::window_system::PrepareEnvironment();
   ASSERT_NE(std::getenv("DBUS_SESSION_BUS_ADDRESS"), nullptr);
   EXPECT_EQ(std::string(std::getenv("DBUS_SESSION_BUS_ADDRESS")), "disabled:");
   setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/1000/bus", 1);
-  backend::PrepareEnvironment();
+  native::window_system::PrepareEnvironment();
   EXPECT_EQ(std::string(std::getenv("DBUS_SESSION_BUS_ADDRESS")), "unix:path=/run/user/1000/bus");
 }
 

@@ -72,7 +72,7 @@ bool DriverMapped() {
 // the driver before any window asks for it, and lets go of it only once the
 // first GL window holds it. Status 0 when both hold and GL works.
 int WarmUpThenDraw() {
-  native::StartGlWarmUp();
+  native::window_system::StartGlWarmUp();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!DriverMapped()) {
     if (std::chrono::steady_clock::now() > deadline) return 2;
@@ -105,20 +105,20 @@ int main(int argc, char** argv) {
   // As the program's own main begins: with no session bus set, libdbus would
   // fork a launcher from inside SDL's set-up while the warm-up threads may
   // hold the allocator's locks (a child scenario once hung so under ASan).
-  backend::PrepareEnvironment();
+  native::window_system::PrepareEnvironment();
   if (argc == 2 && std::strcmp(argv[1], "--exit-while-fullscreen") == 0)
     return ExitWhileFullscreen();
   if (argc == 2 && std::strcmp(argv[1], "--warm-up-then-draw") == 0) return WarmUpThenDraw();
   // Status 0 when the compose table Xlib is to read is argv[2] afterwards.
   if (argc == 3 && std::strcmp(argv[1], "--compose-file") == 0) {
-    native::StartGlWarmUp();
-    native::EndGlWarmUp();
+    native::window_system::StartGlWarmUp();
+    native::window_system::EndGlWarmUp();
     const char* file = std::getenv("XCOMPOSEFILE");
     return file && std::strcmp(file, argv[2]) == 0 ? 0 : 1;
   }
   if (argc == 2 && std::strcmp(argv[1], "--exit-during-warm-up") == 0) {
     // Leaves while the warm-up may still be loading the driver.
-    native::StartGlWarmUp();
+    native::window_system::StartGlWarmUp();
     std::exit(0);
   }
   ::testing::InitGoogleTest(&argc, argv);

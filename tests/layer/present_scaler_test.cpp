@@ -18,10 +18,10 @@
 
 namespace {
 
-using backend::NearestHasTies;
-using backend::PictureScaler;
-using backend::ScaleTap;
-using backend::ScaleTaps;
+using native::window_system::NearestHasTies;
+using native::window_system::PictureScaler;
+using native::window_system::ScaleTap;
+using native::window_system::ScaleTaps;
 
 std::vector<uint16_t> Noise(int width, int height, unsigned seed) {
   std::vector<uint16_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));

@@ -22,8 +22,8 @@ TEST(VirtualKeys, BrowserKeyCodesBecomeWin32VirtualKeys) {
     EXPECT_EQ(web::VirtualKeyFromCode(unknown), 0u) << unknown;
 }
 
-baked::Face SmallFace() {
-  baked::Face face;
+web::fonts::Face SmallFace() {
+  web::fonts::Face face;
   face.name = "Arial";
   face.height = -48;
   face.weight = 700;
@@ -31,14 +31,14 @@ baked::Face SmallFace() {
   face.glyphOf['A'] = 1;
   face.bitmaps.resize(2);
   face.outlines.resize(2);
-  baked::BitmapGlyph& bitmap = face.bitmaps[1];
+  web::fonts::BitmapGlyph& bitmap = face.bitmaps[1];
   bitmap.width = 33;  // two words a row
   bitmap.height = 2;
   bitmap.originX = -1;
   bitmap.originY = 5;
   bitmap.advance = 35;
   bitmap.bits.assign(16, 0xA5);
-  baked::OutlineGlyph& outline = face.outlines[1];
+  web::fonts::OutlineGlyph& outline = face.outlines[1];
   outline.metrics.gmfCellIncX = 0.72f;
   outline.advance = 0.72f;
   outline.points = {0, 0, 1, 0, 0.5f, 1};
@@ -48,20 +48,20 @@ baked::Face SmallFace() {
 }
 
 TEST(BakedFont, WhatIsWrittenReadsBackTheSame) {
-  const std::vector<uint8_t> bytes = baked::Write({SmallFace()});
-  std::vector<baked::Face> faces;
-  ASSERT_TRUE(baked::Read(bytes.data(), bytes.size(), &faces));
+  const std::vector<uint8_t> bytes = web::fonts::Write({SmallFace()});
+  std::vector<web::fonts::Face> faces;
+  ASSERT_TRUE(web::fonts::Read(bytes.data(), bytes.size(), &faces));
   ASSERT_EQ(faces.size(), 1u);
-  const baked::Face& face = faces[0];
+  const web::fonts::Face& face = faces[0];
   EXPECT_EQ(face.name, "Arial");
   EXPECT_EQ(face.height, -48);
   EXPECT_EQ(face.weight, 700);
   EXPECT_EQ(face.widths['A'], 35);
-  const baked::BitmapGlyph& bitmap = face.bitmaps[face.glyphOf['A']];
+  const web::fonts::BitmapGlyph& bitmap = face.bitmaps[face.glyphOf['A']];
   EXPECT_EQ(bitmap.width, 33);
   EXPECT_EQ(bitmap.originX, -1);
   EXPECT_EQ(bitmap.bits, std::vector<uint8_t>(16, 0xA5));
-  const baked::OutlineGlyph& outline = face.outlines[1];
+  const web::fonts::OutlineGlyph& outline = face.outlines[1];
   EXPECT_EQ(outline.points, (std::vector<float>{0, 0, 1, 0, 0.5f, 1}));
   EXPECT_EQ(outline.metrics.gmfCellIncX, 0.72f);
   ASSERT_EQ(outline.primitives.size(), 1u);
@@ -70,23 +70,23 @@ TEST(BakedFont, WhatIsWrittenReadsBackTheSame) {
 }
 
 TEST(BakedFont, DamagedDataIsRefused) {
-  const std::vector<uint8_t> bytes = baked::Write({SmallFace()});
-  std::vector<baked::Face> faces;
+  const std::vector<uint8_t> bytes = web::fonts::Write({SmallFace()});
+  std::vector<web::fonts::Face> faces;
   for (size_t cut : {size_t{0}, size_t{3}, bytes.size() / 2, bytes.size() - 1})
-    EXPECT_FALSE(baked::Read(bytes.data(), cut, &faces)) << cut;
+    EXPECT_FALSE(web::fonts::Read(bytes.data(), cut, &faces)) << cut;
   std::vector<uint8_t> longer = bytes;
   longer.push_back(0);
-  EXPECT_FALSE(baked::Read(longer.data(), longer.size(), &faces));
+  EXPECT_FALSE(web::fonts::Read(longer.data(), longer.size(), &faces));
 
   // An index past the glyph's points, or a code pointing past the glyphs.
-  baked::Face face = SmallFace();
+  web::fonts::Face face = SmallFace();
   face.outlines[1].primitives[0].indices[2] = 3;
-  std::vector<uint8_t> bad = baked::Write({face});
-  EXPECT_FALSE(baked::Read(bad.data(), bad.size(), &faces));
+  std::vector<uint8_t> bad = web::fonts::Write({face});
+  EXPECT_FALSE(web::fonts::Read(bad.data(), bad.size(), &faces));
   face = SmallFace();
   face.glyphOf['B'] = 2;
-  bad = baked::Write({face});
-  EXPECT_FALSE(baked::Read(bad.data(), bad.size(), &faces));
+  bad = web::fonts::Write({face});
+  EXPECT_FALSE(web::fonts::Read(bad.data(), bad.size(), &faces));
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 
 namespace {
 
-const bool started = (core::LayerOptions().vsync = false, backend::PrepareEnvironment(),
-                      native::StartGlWarmUp(), native::WarmUpFonts(), true);
+const bool started =
+    (core::LayerOptions().vsync = false, native::window_system::PrepareEnvironment(),
+     native::window_system::StartGlWarmUp(), native::fonts::WarmUpFonts(), true);
 
 }  // namespace

@@ -89,7 +89,7 @@ struct Candidates {
   Picture windowPicture = 0;
   Picture pixmapPicture = 0;
   XShmSegmentInfo pixmapSegment{};
-  backend::PictureScaler scaler;
+  native::window_system::PictureScaler scaler;
 
   PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;  // looked up once the context exists
   PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;

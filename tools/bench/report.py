@@ -52,7 +52,7 @@ def share(value):
 
 
 def count(value):
-    return f"{value:g}"
+    return f"{value:.2f}" if value % 1 else f"{value:.0f}"
 
 
 def mega(value):

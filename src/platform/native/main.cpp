@@ -16,10 +16,10 @@ int main(int argc, char** argv) {
   const int status = native::ParseCommandLine(argc, argv, &options, &settings);
   if (status >= 0) return status;
   // Before any thread starts, and before any Xlib call.
-  backend::PrepareEnvironment();
-  native::StartGlWarmUp();
+  native::window_system::PrepareEnvironment();
+  native::window_system::StartGlWarmUp();
   native::InstallCloseSignals();
-  native::WarmUpFonts();
+  native::fonts::WarmUpFonts();
   // The options are the layer's; the demo reads no command line.
   char commandLine[] = "";
   const int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);

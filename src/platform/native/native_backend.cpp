@@ -21,56 +21,68 @@ const int64_t kNanosecondsPerSecond = 1000000000;
 
 class NativeBackend final : public core::Backend {
  public:
-  bool Open() override { return backend::Open(); }
-  bool DesktopMode(core::DisplayMode* mode) override { return backend::CurrentRealMode(mode); }
-  bool RealMode(int index, core::DisplayMode* mode) override {
-    return backend::RealMode(index, mode);
+  bool Open() override { return native::window_system::Open(); }
+  bool DesktopMode(core::DisplayMode* mode) override {
+    return native::window_system::CurrentRealMode(mode);
   }
-  void ShowCursor(bool visible) override { backend::ShowCursor(visible); }
+  bool RealMode(int index, core::DisplayMode* mode) override {
+    return native::window_system::RealMode(index, mode);
+  }
+  void ShowCursor(bool visible) override { native::window_system::ShowCursor(visible); }
 
   core::Surface* CreateSurface(const core::SurfaceParams& params) override {
-    return backend::CreateSurface(params);
+    return native::window_system::CreateSurface(params);
   }
-  void DestroySurface(core::Surface* surface) override { backend::DestroySurface(surface); }
+  void DestroySurface(core::Surface* surface) override {
+    native::window_system::DestroySurface(surface);
+  }
   void ShowSurface(core::Surface* surface, bool visible) override {
-    backend::ShowSurface(surface, visible);
+    native::window_system::ShowSurface(surface, visible);
   }
   void MoveSurface(core::Surface* surface, int x, int y) override {
-    backend::MoveSurface(surface, x, y);
+    native::window_system::MoveSurface(surface, x, y);
   }
-  void RaiseSurface(core::Surface* surface) override { backend::RaiseSurface(surface); }
-  void FocusSurface(core::Surface* surface) override { backend::FocusSurface(surface); }
+  void RaiseSurface(core::Surface* surface) override {
+    native::window_system::RaiseSurface(surface);
+  }
+  void FocusSurface(core::Surface* surface) override {
+    native::window_system::FocusSurface(surface);
+  }
   void SetPictureSize(core::Surface* surface, int width, int height, bool resizeWindow) override {
-    backend::SetPictureSize(surface, width, height, resizeWindow);
+    native::window_system::SetPictureSize(surface, width, height, resizeWindow);
   }
   void WindowSize(core::Surface* surface, int* width, int* height) override {
-    backend::SurfaceSize(surface, width, height);
+    native::window_system::SurfaceSize(surface, width, height);
   }
   void DrawableSize(core::Surface* surface, int* width, int* height) override {
-    backend::DrawableSize(surface, width, height);
+    native::window_system::DrawableSize(surface, width, height);
   }
-  bool CoverDisplay(core::Surface* surface) override { return backend::CoverDisplay(surface); }
+  bool CoverDisplay(core::Surface* surface) override {
+    return native::window_system::CoverDisplay(surface);
+  }
   void ShowInWindow(core::Surface* surface, int width, int height) override {
-    backend::ShowInWindow(surface, width, height);
+    native::window_system::ShowInWindow(surface, width, height);
   }
   void ShowInWindowAt(core::Surface* surface, int x, int y, int width, int height) override {
-    backend::ShowInWindowAt(surface, x, y, width, height);
+    native::window_system::ShowInWindowAt(surface, x, y, width, height);
   }
   bool WindowPosition(core::Surface* surface, int* x, int* y) override {
-    return backend::WindowPosition(surface, x, y);
+    return native::window_system::WindowPosition(surface, x, y);
   }
   core::RealSwitch SwitchMode(core::Surface* surface, const core::DisplayMode& mode) override {
-    return backend::EnterFullscreen(surface, mode);
+    return native::window_system::EnterFullscreen(surface, mode);
   }
   void LeaveFullscreen(core::Surface* surface, int x, int y, int width, int height) override {
-    backend::LeaveFullscreen(surface, x, y, width, height);
+    native::window_system::LeaveFullscreen(surface, x, y, width, height);
   }
-  void SavePicture(core::Surface* surface) override { backend::SavePictureOf(surface); }
+  void SavePicture(core::Surface* surface) override {
+    native::window_system::SavePictureOf(surface);
+  }
 
-  void ReadEvents() override { backend::ReadEvents(); }
+  void ReadEvents() override { native::window_system::ReadEvents(); }
   void WaitForEvents() override {
-    WakeOnCloseSignals(backend::WakeEventWait);
-    if (!CloseSignalPending()) backend::WaitForEvents();
+    WakeOnCloseSignals(native::window_system::WakeEventWait);
+    if (!CloseSignalPending()) native::window_system::WaitForEvents();
   }
   bool NextEvent(core::Event* event) override {
     if (TakeCloseSignal()) {
@@ -78,26 +90,30 @@ class NativeBackend final : public core::Backend {
       event->kind = core::Event::kCloseRequest;
       return true;
     }
-    return backend::NextEvent(event);
+    return native::window_system::NextEvent(event);
   }
 
   const std::vector<core::PixelFormat>& PixelFormats() override {
     return core::FramebufferPixelFormats();
   }
   core::GlContext* CreateContext(core::Surface* surface) override {
-    return backend::CreateContext(surface);
+    return native::window_system::CreateContext(surface);
   }
   bool MakeCurrent(core::Surface* surface, core::GlContext* context) override {
-    return backend::MakeCurrent(surface, context);
+    return native::window_system::MakeCurrent(surface, context);
   }
-  void DeleteContext(core::GlContext* context) override { backend::DeleteContext(context); }
-  bool IsCurrent(const core::GlContext* context) override { return backend::IsCurrent(context); }
-  bool Present(core::Surface* surface) override { return backend::Present(surface); }
+  void DeleteContext(core::GlContext* context) override {
+    native::window_system::DeleteContext(context);
+  }
+  bool IsCurrent(const core::GlContext* context) override {
+    return native::window_system::IsCurrent(context);
+  }
+  bool Present(core::Surface* surface) override { return native::window_system::Present(surface); }
   int64_t RefreshMilliHz(core::Surface* surface) override {
-    return backend::RefreshMilliHz(surface);
+    return native::window_system::RefreshMilliHz(surface);
   }
 
-  core::Faces& Fonts() override { return TheFaces(); }
+  core::Faces& Fonts() override { return fonts::TheFaces(); }
 
   int64_t CounterFrequency() override { return kNanosecondsPerSecond; }
   int64_t CounterNow() override {

@@ -158,7 +158,7 @@ class WebBackend final : public core::Backend {
     return true;
   }
 
-  core::Faces& Fonts() override { return TheFaces(); }
+  core::Faces& Fonts() override { return fonts::TheFaces(); }
 
   int64_t CounterFrequency() override { return TheClock().Frequency(); }
   int64_t CounterNow() override { return TheClock().Read(plumo_now_ms()); }

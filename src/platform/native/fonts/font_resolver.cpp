@@ -14,7 +14,7 @@
 #include <thread>
 #include <utility>
 
-namespace native {
+namespace native::fonts {
 namespace {
 
 // GDI's height for a request of 0: the cell height of the stock system font.
@@ -307,4 +307,4 @@ bool RemoveFontFile(const char* path) {
   return true;
 }
 
-}  // namespace native
+}  // namespace native::fonts

@@ -13,7 +13,7 @@
 
 #include "platform/core/backend.h"
 
-namespace native {
+namespace native::fonts {
 
 using core::FontRequest;
 
@@ -67,4 +67,4 @@ FT_Outline* LoadDesignOutline(const SizedFont& font, FT_UInt glyph, FT_Pos* adva
 int AddFontFile(const char* path);
 bool RemoveFontFile(const char* path);
 
-}  // namespace native
+}  // namespace native::fonts

@@ -11,7 +11,7 @@
 
 #include "platform/core/report.h"
 
-namespace native {
+namespace native::fonts {
 
 // ---------------------------------------------------------------- bitmaps
 
@@ -388,4 +388,4 @@ void CompileOutlineList(const OutlineGlyph& glyph, const OutlineStyle& style, GL
   glEndList();
 }
 
-}  // namespace native
+}  // namespace native::fonts

@@ -19,7 +19,7 @@
 #include "platform/native/fonts/font_resolver.h"
 #include "platform/platform.h"
 
-namespace native {
+namespace native::fonts {
 
 // ---------------------------------------------------------------- bitmaps
 
@@ -118,4 +118,4 @@ class GlyphTessellator {
 // extruded, and a translation by its advance.
 void CompileOutlineList(const OutlineGlyph& glyph, const OutlineStyle& style, GLuint list);
 
-}  // namespace native
+}  // namespace native::fonts

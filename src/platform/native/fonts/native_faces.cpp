@@ -7,12 +7,12 @@
 #include "platform/native/fonts/native_fonts.h"
 
 struct core::Face {
-  native::SizedFont font;
+  native::fonts::SizedFont font;
 
-  ~Face() { native::CloseFont(&font); }
+  ~Face() { native::fonts::CloseFont(&font); }
 };
 
-namespace native {
+namespace native::fonts {
 namespace {
 
 class NativeFaces final : public core::Faces {
@@ -33,17 +33,17 @@ class NativeFaces final : public core::Faces {
     return true;
   }
   bool BuildBitmapLists(core::Face* face, DWORD first, DWORD count, DWORD listBase) override {
-    return native::BuildBitmapLists(face->font, first, count, listBase);
+    return native::fonts::BuildBitmapLists(face->font, first, count, listBase);
   }
   bool BuildOutlineLists(core::Face* face, DWORD first, DWORD count, DWORD listBase,
                          const core::OutlineStyle& style, GLYPHMETRICSFLOAT* metrics) override {
-    return native::BuildOutlineLists(face->font, first, count, listBase, style.polygons,
-                                     style.deviation, style.extrusion, metrics);
+    return native::fonts::BuildOutlineLists(face->font, first, count, listBase, style.polygons,
+                                            style.deviation, style.extrusion, metrics);
   }
   int AddFontFile(const char* path, std::string* /*why*/) override {
-    return native::AddFontFile(path);
+    return native::fonts::AddFontFile(path);
   }
-  bool RemoveFontFile(const char* path) override { return native::RemoveFontFile(path); }
+  bool RemoveFontFile(const char* path) override { return native::fonts::RemoveFontFile(path); }
 };
 
 }  // namespace
@@ -62,4 +62,4 @@ bool DescribeFont(HGDIOBJ handle, FontDescription* description) {
   return true;
 }
 
-}  // namespace native
+}  // namespace native::fonts

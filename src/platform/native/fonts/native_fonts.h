@@ -7,7 +7,7 @@
 
 #include "platform/core/backend.h"
 
-namespace native {
+namespace native::fonts {
 
 struct SizedFont;
 
@@ -39,4 +39,4 @@ bool DescribeFont(HGDIOBJ font, FontDescription* description);
 // first CreateFontA need not wait for it. Called once at program start.
 void WarmUpFonts();
 
-}  // namespace native
+}  // namespace native::fonts

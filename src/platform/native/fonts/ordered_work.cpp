@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-namespace native {
+namespace native::fonts {
 namespace {
 
 enum State : unsigned char { kPending, kPrepared, kFailed };
@@ -185,4 +185,4 @@ size_t SpareCores(size_t limit) {
   return std::min(UsableCores() - 1, limit);
 }
 
-}  // namespace native
+}  // namespace native::fonts

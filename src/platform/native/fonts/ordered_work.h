@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <functional>
 
-namespace native {
+namespace native::fonts {
 
 // `prepare(item, worker)` may run on any of `1 + helpers` threads at once;
 // `worker` tells them apart (0 is the caller) so that each can keep its own
@@ -34,4 +34,4 @@ size_t UsableCores();
 // microseconds per period (quota 0 or less: no quota).
 size_t UsableCores(long affinityCores, long quota, long period);
 
-}  // namespace native
+}  // namespace native::fonts

@@ -13,7 +13,7 @@
 #include "platform/native/fonts/ordered_work.h"
 #include "platform/native/window_system/sdl_backend.h"
 
-namespace native {
+namespace native::fonts {
 namespace {
 
 // Reading and tessellating glyphs is most of a build and needs no context, so
@@ -137,7 +137,7 @@ class FontCopies {
 bool BuildBitmapBatch(const SizedFont& font, DWORD first, DWORD count, DWORD listBase) {
   const FontCopies fonts(font, SpareCores(kMaxHelpers));
   std::vector<BitmapGlyph> glyphs(count);
-  const bool topDown = backend::CurrentDrawsTopDown();
+  const bool topDown = native::window_system::CurrentDrawsTopDown();
   auto render = [&](size_t i, size_t worker) {
     const SizedFont& mine = fonts.For(worker);
     return RenderBitmapGlyph(mine, GlyphForAnsiCode(mine, first + i), &glyphs[i]);
@@ -194,4 +194,4 @@ bool BuildOutlineLists(const SizedFont& font, DWORD first, DWORD count, DWORD li
   });
 }
 
-}  // namespace native
+}  // namespace native::fonts

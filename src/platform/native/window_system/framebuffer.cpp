@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 // GL 3.0's framebuffer entry points, loaded once: with libglvnd and Mesa
@@ -284,4 +284,4 @@ bool ReadWindowBuffer(bool front, int width, int height, Picture* picture) {
   return glGetError() == GL_NO_ERROR;
 }
 
-}  // namespace backend
+}  // namespace native::window_system

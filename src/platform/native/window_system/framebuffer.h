@@ -9,7 +9,7 @@
 #include "platform/core/backend.h"
 #include "platform/core/present_geometry.h"
 
-namespace backend {
+namespace native::window_system {
 
 using core::PixelFormat;
 
@@ -75,4 +75,4 @@ class Framebuffer {
 // before a swap, the front one after it.
 bool ReadWindowBuffer(bool front, int width, int height, Picture* picture);
 
-}  // namespace backend
+}  // namespace native::window_system

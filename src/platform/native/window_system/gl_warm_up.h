@@ -2,7 +2,7 @@
 // while SDL sets up video, on X11 only.
 #pragma once
 
-namespace native {
+namespace native::window_system {
 
 // Where SDL will use X11 (SDL_VIDEODRIVER, else DISPLAY): starts the thread,
 // and names an empty compose table for Xlib unless XCOMPOSEFILE names one
@@ -21,4 +21,4 @@ void WaitForGlWarmUp();
 // up on the main thread. Also runs at exit; later calls do nothing.
 void EndGlWarmUp();
 
-}  // namespace native
+}  // namespace native::window_system

@@ -13,7 +13,7 @@
 #include "platform/core/report.h"
 #include "platform/native/window_system/sdl_internal.h"
 
-namespace native {
+namespace native::window_system {
 
 std::string PictureFolder() {
   const char* pictures = std::getenv("XDG_PICTURES_DIR");
@@ -28,8 +28,8 @@ std::string PictureFileName(const std::tm& localTime) {
   return name;
 }
 
-bool SavePicture(const backend::Picture& picture, const std::string& folder, std::time_t now,
-                 std::string* path, std::string* error) {
+bool SavePicture(const native::window_system::Picture& picture, const std::string& folder,
+                 std::time_t now, std::string* path, std::string* error) {
   std::tm local{};
   localtime_r(&now, &local);
   const std::string name = PictureFileName(local);
@@ -60,9 +60,9 @@ bool SavePicture(const backend::Picture& picture, const std::string& folder, std
   return true;
 }
 
-}  // namespace native
+}  // namespace native::window_system
 
-namespace backend {
+namespace native::window_system {
 
 void SavePictureOf(Surface* surface) {
   Picture picture;
@@ -72,11 +72,12 @@ void SavePictureOf(Surface* surface) {
   }
   std::string path;
   std::string error;
-  if (native::SavePicture(picture, native::PictureFolder(), std::time(nullptr), &path, &error)) {
+  if (native::window_system::SavePicture(picture, native::window_system::PictureFolder(),
+                                         std::time(nullptr), &path, &error)) {
     core::Report("F12", "saved the picture as %s", path.c_str());
   } else {
     core::Report("F12", "cannot save the picture: %s", error.c_str());
   }
 }
 
-}  // namespace backend
+}  // namespace native::window_system

@@ -8,7 +8,7 @@
 
 #include "platform/native/window_system/framebuffer.h"
 
-namespace native {
+namespace native::window_system {
 
 std::string PictureFolder();
 std::string PictureFileName(const std::tm& localTime);
@@ -16,7 +16,7 @@ std::string PictureFileName(const std::tm& localTime);
 // Writes the picture to a new file in the folder, named for `now`; a second
 // picture in the same second gets "-2", "-3", ... before ".png". The path
 // written, or false with the reason.
-bool SavePicture(const backend::Picture& picture, const std::string& folder, std::time_t now,
-                 std::string* path, std::string* error);
+bool SavePicture(const native::window_system::Picture& picture, const std::string& folder,
+                 std::time_t now, std::string* path, std::string* error);
 
-}  // namespace native
+}  // namespace native::window_system

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 using Lanes = PictureScaler::Lanes;
@@ -190,4 +190,4 @@ void PictureScaler::Scale(const uint16_t* picture, uint32_t* out, size_t outStri
   }
 }
 
-}  // namespace backend
+}  // namespace native::window_system

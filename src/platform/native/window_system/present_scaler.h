@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace backend {
+namespace native::window_system {
 
 // Where one destination column (or row) samples: the source pixel `index`
 // and `weight` 256ths of the next one (0 to 255).
@@ -69,4 +69,4 @@ class PictureScaler {
   int acrossRow_[2] = {-1, -1};      // which picture row each holds
 };
 
-}  // namespace backend
+}  // namespace native::window_system

@@ -9,7 +9,7 @@
 #include "platform/native/window_system/gl_warm_up.h"
 #include "platform/native/window_system/sdl_internal.h"
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 const char kSurfaceKey[] = "plumo.surface";
@@ -310,7 +310,7 @@ Surface* CreateSurface(const SurfaceParams& params) {
   if (params.format) surface->format = *params.format;
   surface->pictureWidth = params.width;
   surface->pictureHeight = params.height;
-  native::WaitForGlWarmUp();
+  native::window_system::WaitForGlWarmUp();
   // The picture has the format's colour whatever the window's: a visual of
   // at least that colour is preferred, any will do.
   surface->visualChannelBits = surface->hasFormat ? surface->format.redBits : 0;
@@ -321,7 +321,7 @@ Surface* CreateSurface(const SurfaceParams& params) {
   }
   // GLX is set up on SDL's own connection by now, window or not: the driver
   // no longer needs the warm-up's.
-  native::EndGlWarmUp();
+  native::window_system::EndGlWarmUp();
   if (!surface->window && params.host) {
     delete surface;  // AdoptHost said why
     return nullptr;
@@ -551,4 +551,4 @@ bool NextEvent(Event* event) {
   return false;
 }
 
-}  // namespace backend
+}  // namespace native::window_system

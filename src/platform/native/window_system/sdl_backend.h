@@ -12,7 +12,7 @@
 #include "platform/core/backend.h"
 #include "platform/native/window_system/framebuffer.h"
 
-namespace backend {
+namespace native::window_system {
 
 using core::DisplayMode;
 using core::Event;
@@ -106,4 +106,4 @@ int64_t RefreshMilliHz(Surface* surface);
 // The next event read that the core has a use for; false when none is left.
 bool NextEvent(Event* event);
 
-}  // namespace backend
+}  // namespace native::window_system

@@ -10,7 +10,7 @@
 
 #include "platform/native/window_system/sdl_internal.h"
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 struct Gamepads {
@@ -114,4 +114,4 @@ void CloseGamepads() {
   State() = Gamepads{};
 }
 
-}  // namespace backend
+}  // namespace native::window_system

@@ -16,7 +16,7 @@
 #include "platform/native/window_system/sdl_internal.h"
 #include "platform/native/window_system/shared_present.h"
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 // A window's present without GL: its presenter, or none when it has been
@@ -268,4 +268,4 @@ bool ReadPicture(Surface* surface, bool shown, Picture* picture) {
   return ReadWindowBuffer(shown, surface->pictureWidth, surface->pictureHeight, picture);
 }
 
-}  // namespace backend
+}  // namespace native::window_system

@@ -25,12 +25,12 @@ struct core::Surface {
 
 struct core::GlContext {
   SDL_GLContext context = nullptr;
-  backend::Framebuffer framebuffer;
+  native::window_system::Framebuffer framebuffer;
   core::Surface* surface = nullptr;  // whose picture the framebuffer holds
   bool direct = false;               // draws into the window itself
 };
 
-namespace backend {
+namespace native::window_system {
 
 // One stderr line: the Win32 call in progress, the reason and SDL's own.
 void ReportSdl(const char* reason);
@@ -84,4 +84,4 @@ void WatchX11Host(SDL_Window* window);
 void NoteX11HostEvent(const SDL_SysWMmsg& message);
 bool TakeX11HostGone();
 
-}  // namespace backend
+}  // namespace native::window_system

@@ -1,7 +1,7 @@
 // SDL keys as Win32 virtual-key codes.
 #include "platform/native/window_system/sdl_internal.h"
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 int FunctionKey(SDL_Keycode key) {
@@ -126,4 +126,4 @@ int VirtualKey(SDL_Keycode key) {
   return PunctuationKey(key);
 }
 
-}  // namespace backend
+}  // namespace native::window_system

@@ -11,7 +11,7 @@
 
 #include "platform/core/present_geometry.h"
 
-namespace backend {
+namespace native::window_system {
 
 class SharedPresenter {
  public:
@@ -36,4 +36,4 @@ class SharedPresenter {
 std::unique_ptr<SharedPresenter> OpenX11Presenter(SDL_Window* window);
 std::unique_ptr<SharedPresenter> OpenWaylandPresenter(SDL_Window* window);
 
-}  // namespace backend
+}  // namespace native::window_system

@@ -12,7 +12,7 @@
 #include "platform/core/report.h"
 #include "platform/native/window_system/sdl_internal.h"
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 struct TestPad {
@@ -142,4 +142,4 @@ void RunTestGamepadHook() {
   while (!pad.commands.empty() && RunCommand(pad.commands.front())) pad.commands.pop_front();
 }
 
-}  // namespace backend
+}  // namespace native::window_system

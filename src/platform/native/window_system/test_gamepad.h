@@ -9,7 +9,7 @@
 
 #include "platform/core/backend.h"
 
-namespace backend {
+namespace native::window_system {
 
 // After the display is open. False after saying why.
 bool PlugTestGamepad();
@@ -21,4 +21,4 @@ void PressTestGamepad(core::GamepadButton button, bool down);
 // How many controllers the layer holds open.
 int OpenGamepadCount();
 
-}  // namespace backend
+}  // namespace native::window_system

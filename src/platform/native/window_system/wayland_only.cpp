@@ -12,7 +12,7 @@
 #include "platform/core/report.h"
 #include "platform/native/window_system/sdl_internal.h"
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 wl_display* watched = nullptr;
@@ -33,4 +33,4 @@ void CheckWaylandConnection() {
   _exit(1);
 }
 
-}  // namespace backend
+}  // namespace native::window_system

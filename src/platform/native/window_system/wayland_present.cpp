@@ -26,7 +26,7 @@
 #include "platform/native/window_system/present_scaler.h"
 #include "platform/native/window_system/shared_present.h"
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 struct Buffer {
@@ -183,4 +183,4 @@ std::unique_ptr<SharedPresenter> OpenWaylandPresenter(SDL_Window* window) {
   return presenter;
 }
 
-}  // namespace backend
+}  // namespace native::window_system

@@ -67,7 +67,7 @@
 #include "platform/native/window_system/gl_warm_up.h"
 #include "platform/native/window_system/sdl_internal.h"
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 int DisplayLost(Display*) {
@@ -147,9 +147,9 @@ void AwaitX11Frame(SDL_Window* window) {
   SDL_PumpEvents();
 }
 
-}  // namespace backend
+}  // namespace native::window_system
 
-namespace native {
+namespace native::window_system {
 namespace {
 
 struct WarmUp {
@@ -241,4 +241,4 @@ void EndGlWarmUp() {
   state.driver = nullptr;
 }
 
-}  // namespace native
+}  // namespace native::window_system

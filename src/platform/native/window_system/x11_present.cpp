@@ -31,7 +31,7 @@
 #include "platform/native/window_system/present_scaler.h"
 #include "platform/native/window_system/shared_present.h"
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 // An X error handler is per process (and Xlib's own ends the program), so
@@ -305,4 +305,4 @@ bool X11Presenter::Present(const uint16_t* picture, int pictureWidth, int pictur
   return true;
 }
 
-}  // namespace backend
+}  // namespace native::window_system

@@ -20,7 +20,7 @@
 #include "platform/core/report.h"
 #include "platform/native/window_system/sdl_internal.h"
 
-namespace backend {
+namespace native::window_system {
 namespace {
 
 struct Host {
@@ -119,4 +119,4 @@ bool TakeX11HostGone() {
   return true;
 }
 
-}  // namespace backend
+}  // namespace native::window_system

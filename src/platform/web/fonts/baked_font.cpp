@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace baked {
+namespace web::fonts {
 namespace {
 
 const char kMagic[4] = {'P', 'L', 'F', '1'};
@@ -187,4 +187,4 @@ bool Read(const uint8_t* data, size_t size, std::vector<Face>* faces) {
   return r.AtEnd();
 }
 
-}  // namespace baked
+}  // namespace web::fonts

@@ -14,7 +14,7 @@
 
 #include "platform/platform.h"
 
-namespace baked {
+namespace web::fonts {
 
 // As wglUseFontBitmapsA hands it to glBitmap: rows bottom-up, each padded to
 // 4 bytes, most significant bit first; no bits for a blank glyph.
@@ -56,4 +56,4 @@ std::vector<uint8_t> Write(const std::vector<Face>& faces);
 // False for data that is not a whole, well-formed set of faces.
 bool Read(const uint8_t* data, size_t size, std::vector<Face>* faces);
 
-}  // namespace baked
+}  // namespace web::fonts

@@ -14,16 +14,16 @@ extern const size_t kBakedFontsSize;
 
 // A font object's face is one of the baked ones, which live as long as the page.
 struct core::Face {
-  const baked::Face* baked = nullptr;
+  const web::fonts::Face* baked = nullptr;
 };
 
-namespace web {
+namespace web::fonts {
 namespace {
 
-const std::vector<baked::Face>& BakedFaces() {
-  static const std::vector<baked::Face>* faces = [] {
-    auto* read = new std::vector<baked::Face>;
-    if (!baked::Read(kBakedFonts, kBakedFontsSize, read))
+const std::vector<web::fonts::Face>& BakedFaces() {
+  static const std::vector<web::fonts::Face>* faces = [] {
+    auto* read = new std::vector<web::fonts::Face>;
+    if (!web::fonts::Read(kBakedFonts, kBakedFontsSize, read))
       core::Report(core::CallInProgress(), "the page's baked fonts cannot be read");
     return read;
   }();
@@ -51,7 +51,7 @@ bool ListsPossible(DWORD first, DWORD count) {
 class WebFaces final : public core::Faces {
  public:
   core::Face* OpenFace(const core::FontRequest& request, std::string* why) override {
-    for (const baked::Face& face : BakedFaces()) {
+    for (const web::fonts::Face& face : BakedFaces()) {
       if (SameName(face.name, request.faceName) && face.height == request.height &&
           face.weight == request.weight && face.italic == request.italic)
         return new core::Face{&face};
@@ -72,13 +72,13 @@ class WebFaces final : public core::Faces {
 
   bool BuildBitmapLists(core::Face* face, DWORD first, DWORD count, DWORD listBase) override {
     if (!ListsPossible(first, count)) return false;
-    const baked::Face& baked = *face->baked;
+    const web::fonts::Face& baked = *face->baked;
     // Save, set, build, restore: glBitmap reads rows padded to 4 bytes.
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     for (DWORD i = 0; i < count; ++i) {
-      const baked::BitmapGlyph& glyph = baked.bitmaps[baked.glyphOf[first + i]];
+      const web::fonts::BitmapGlyph& glyph = baked.bitmaps[baked.glyphOf[first + i]];
       glNewList(listBase + i, GL_COMPILE);
       glBitmap(glyph.width, glyph.height, static_cast<GLfloat>(glyph.originX),
                static_cast<GLfloat>(glyph.originY), static_cast<GLfloat>(glyph.advance), 0.0f,
@@ -96,14 +96,14 @@ class WebFaces final : public core::Faces {
       core::Report(core::CallInProgress(), "the page's outlines are baked flat, with deviation 0");
       return false;
     }
-    const baked::Face& baked = *face->baked;
+    const web::fonts::Face& baked = *face->baked;
     for (DWORD i = 0; i < count; ++i) {
-      const baked::OutlineGlyph& glyph = baked.outlines[baked.glyphOf[first + i]];
+      const web::fonts::OutlineGlyph& glyph = baked.outlines[baked.glyphOf[first + i]];
       const std::vector<float>& p = glyph.points;
       glNewList(listBase + i, GL_COMPILE);
       if (style.polygons) {
         glNormal3d(0.0, 0.0, 1.0);
-        for (const baked::OutlineGlyph::Primitive& primitive : glyph.primitives) {
+        for (const web::fonts::OutlineGlyph::Primitive& primitive : glyph.primitives) {
           glBegin(primitive.mode);
           for (uint16_t v : primitive.indices) glVertex3f(p[2 * v], p[2 * v + 1], 0.0f);
           glEnd();
@@ -138,4 +138,4 @@ core::Faces& TheFaces() {
   return faces;
 }
 
-}  // namespace web
+}  // namespace web::fonts

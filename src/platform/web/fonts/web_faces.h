@@ -10,8 +10,8 @@
 
 #include "platform/core/backend.h"
 
-namespace web {
+namespace web::fonts {
 
 core::Faces& TheFaces();
 
-}  // namespace web
+}  // namespace web::fonts

@@ -25,7 +25,7 @@ bool Fail(const std::string& message) {
   return false;
 }
 
-bool ParseRequest(const std::string& text, native::FontRequest* request) {
+bool ParseRequest(const std::string& text, native::fonts::FontRequest* request) {
   // NAME:HEIGHT:WEIGHT[:italic]
   const size_t first = text.find(':');
   const size_t second = first == std::string::npos ? first : text.find(':', first + 1);
@@ -40,13 +40,13 @@ bool ParseRequest(const std::string& text, native::FontRequest* request) {
 
 // The tessellator's corners as indices into the contour points, adding the
 // vertices it made itself.
-bool IndexPrimitives(const native::OutlineGlyph& shaped, baked::OutlineGlyph* out) {
+bool IndexPrimitives(const native::fonts::OutlineGlyph& shaped, web::fonts::OutlineGlyph* out) {
   std::map<std::pair<double, double>, uint16_t> indexOf;
   for (size_t v = 0; v < shaped.front.size() / 3; ++v)
     indexOf.emplace(std::make_pair(shaped.front[3 * v], shaped.front[3 * v + 1]),
                     static_cast<uint16_t>(v));
   for (const auto& primitive : shaped.frontFace.primitives) {
-    baked::OutlineGlyph::Primitive baked;
+    web::fonts::OutlineGlyph::Primitive baked;
     baked.mode = primitive.mode;
     for (size_t c = primitive.first; c < primitive.first + primitive.count; ++c) {
       const double x = shaped.frontFace.corners[3 * c];
@@ -65,11 +65,11 @@ bool IndexPrimitives(const native::OutlineGlyph& shaped, baked::OutlineGlyph* ou
   return true;
 }
 
-bool BakeOutline(const native::SizedFont& font, FT_UInt glyph, native::GlyphTessellator* tess,
-                 baked::OutlineGlyph* out) {
-  native::OutlineStyle style;  // polygons, deviation 0, extrusion 0: the demo's
-  native::OutlineGlyph shaped;
-  if (!native::ShapeOutlineGlyph(font, glyph, style, &shaped) || !tess->Tessellate(&shaped))
+bool BakeOutline(const native::fonts::SizedFont& font, FT_UInt glyph,
+                 native::fonts::GlyphTessellator* tess, web::fonts::OutlineGlyph* out) {
+  native::fonts::OutlineStyle style;  // polygons, deviation 0, extrusion 0: the demo's
+  native::fonts::OutlineGlyph shaped;
+  if (!native::fonts::ShapeOutlineGlyph(font, glyph, style, &shaped) || !tess->Tessellate(&shaped))
     return false;
   if (shaped.front.size() / 3 >= 0xFFFF) return false;
   out->metrics = shaped.metrics;
@@ -82,12 +82,12 @@ bool BakeOutline(const native::SizedFont& font, FT_UInt glyph, native::GlyphTess
   return IndexPrimitives(shaped, out);
 }
 
-bool BakeFace(const native::FontRequest& request, baked::Face* face) {
-  native::SizedFont font;
+bool BakeFace(const native::fonts::FontRequest& request, web::fonts::Face* face) {
+  native::fonts::SizedFont font;
   std::string why;
-  if (!native::OpenFont(request, &font, &why))
+  if (!native::fonts::OpenFont(request, &font, &why))
     return Fail("no font matches \"" + request.faceName + "\": " + why);
-  native::GlyphTessellator tess;
+  native::fonts::GlyphTessellator tess;
   if (!tess.Usable()) return Fail("GLU cannot make a tessellator");
 
   face->name = request.faceName;
@@ -96,17 +96,17 @@ bool BakeFace(const native::FontRequest& request, baked::Face* face) {
   face->italic = request.italic;
   std::map<FT_UInt, uint16_t> slotOf;
   for (unsigned code = 0; code < 256; ++code) {
-    const FT_UInt glyph = native::GlyphForAnsiCode(font, code);
-    face->widths[code] = native::PixelAdvance(font, glyph);
+    const FT_UInt glyph = native::fonts::GlyphForAnsiCode(font, code);
+    face->widths[code] = native::fonts::PixelAdvance(font, glyph);
     if (face->widths[code] < 0) return Fail("no advance for code " + std::to_string(code));
     auto found = slotOf.find(glyph);
     if (found == slotOf.end()) {
-      native::BitmapGlyph bitmap;
-      baked::OutlineGlyph outline;
-      if (!native::RenderBitmapGlyph(font, glyph, &bitmap) ||
+      native::fonts::BitmapGlyph bitmap;
+      web::fonts::OutlineGlyph outline;
+      if (!native::fonts::RenderBitmapGlyph(font, glyph, &bitmap) ||
           !BakeOutline(font, glyph, &tess, &outline))
         return Fail("cannot make the glyph of code " + std::to_string(code));
-      baked::BitmapGlyph stored;
+      web::fonts::BitmapGlyph stored;
       stored.width = bitmap.width;
       stored.height = bitmap.height;
       stored.originX = static_cast<int>(bitmap.originX);
@@ -119,7 +119,7 @@ bool BakeFace(const native::FontRequest& request, baked::Face* face) {
     }
     face->glyphOf[code] = found->second;
   }
-  native::CloseFont(&font);
+  native::fonts::CloseFont(&font);
   std::fprintf(stderr, "plumo-font-bake: \"%s\" %d, weight %d: %s %s, %zu glyphs\n",
                request.faceName.c_str(), request.height, request.weight, font.family.c_str(),
                font.style.c_str(), face->bitmaps.size());
@@ -150,9 +150,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: plumo-font-bake OUT.cpp NAME:HEIGHT:WEIGHT[:italic] ...\n");
     return 2;
   }
-  std::vector<baked::Face> faces;
+  std::vector<web::fonts::Face> faces;
   for (int i = 2; i < argc; ++i) {
-    native::FontRequest request;
+    native::fonts::FontRequest request;
     if (!ParseRequest(argv[i], &request)) {
       Fail(std::string("not NAME:HEIGHT:WEIGHT[:italic]: ") + argv[i]);
       return 2;
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
     faces.emplace_back();
     if (!BakeFace(request, &faces.back())) return 1;
   }
-  const std::vector<uint8_t> bytes = baked::Write(faces);
+  const std::vector<uint8_t> bytes = web::fonts::Write(faces);
   std::fprintf(stderr, "plumo-font-bake: %zu bytes\n", bytes.size());
   const bool written = WriteSource(argv[1], bytes);
   // Nothing reads fonts any more: fontconfig's configuration goes before the
