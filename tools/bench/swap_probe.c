@@ -139,7 +139,9 @@ static void ProbeSwap(void* display, unsigned long drawable) {
 }
 
 // The native layer's present without GL (software renderers on X11) puts
-// each frame with one XShmPutImage instead of a swap: it counts as one.
+// each frame with one XShmPutImage instead of a swap: it counts as one. Mesa's
+// software GLX puts the back buffer with XShmPutImage inside its swap, and
+// that put is the swap's own, not a present of its own.
 typedef int (*ShmPutFn)(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned,
                         int);
 
@@ -150,7 +152,7 @@ int XShmPutImage(void* display, unsigned long drawable, void* gc, void* image, i
   if (!realPut) return 0;
   const int put =
       realPut(display, drawable, gc, image, srcX, srcY, dstX, dstY, width, height, sendEvent);
-  Presented();
+  if (swapDepth == 0) Presented();
   return put;
 }
 
