@@ -130,5 +130,4 @@ TEST_F(LayerTest, AWindowDestroyedInsideItsOwnMessagesLeavesNothingBehind) {
   EXPECT_TRUE(UnregisterClassA(wndClass.lpszClassName, nullptr));
 }
 
-
 }  // namespace
