@@ -10,7 +10,9 @@ screens photographed after each.
                  same: within one level per channel where the picture is
                  filtered (linear), identical where it is not (integer); the
                  present without GL must have been had (no line from the layer
-                 saying it presented with GL instead).
+                 saying it presented with GL instead). Under openbox also an X
+                 server without MIT-SHM: the layer's own choice falls back to
+                 GL with one line naming why, and shows the same screen.
 """
 
 import os
@@ -137,6 +139,36 @@ def side_by_side(args, report, display, env, size, what, options, resize=None):
             os.remove(os.path.join(directory, f"{way}.rgb"))
 
 
+def without_shared_memory(args, report):
+    """On an X server without MIT-SHM the present without GL cannot be had:
+    the layer's choice (PLUMO_PRESENTATION's auto) presents with GL, says so
+    once, and the screen is what the GL present shows."""
+    screen = SCREENS["openbox"][0]
+    size = tuple(int(n) for n in screen.split("x")[:2])
+    directory = os.path.join(args.work_dir, "no-mit-shm")
+    os.makedirs(directory, exist_ok=True)
+    with Xvfb(screen, os.path.join(directory, "xvfb.log"), ["-extension", "MIT-SHM"]) as xvfb:
+        display = Display(xvfb.display)
+        with DESKTOPS["openbox"](xvfb.display, directory, size) as desktop:
+            still = Still([args.program], desktop.program_env,
+                          os.path.join(directory, "program.log"))
+            shots = {}
+            try:
+                for way in ("auto", "gl"):
+                    report.require(still.switch(way), f"no MIT-SHM: the still presents with {way} "
+                                                      f"(see {still.log_path})")
+                    shots[way] = settled(display, size, directory, way)
+                    report.require(shots[way] is not None, f"no MIT-SHM, {way}: the screen settles")
+            finally:
+                status = still.stop()
+    lines = [line for line in still.errors().splitlines() if line.startswith("plumo:")]
+    report.check(status == 0, f"no MIT-SHM: the still ends with status 0 (got {status})")
+    report.check(lines == ["plumo: SwapBuffers: the X server shares no memory (no MIT-SHM); "
+                           "presenting with GL"], f"no MIT-SHM: one line says why ({lines!r})")
+    report.check(lit(shots["auto"]) > size[0] * size[1] // 10, "no MIT-SHM: the picture shows")
+    report.check(shots["auto"] == shots["gl"], "no MIT-SHM: the screen is the GL present's")
+
+
 def case_present_paths(args, report):
     for screen in SCREENS[args.desktop]:
         size = tuple(int(n) for n in screen.split("x")[:2])
@@ -152,6 +184,8 @@ def case_present_paths(args, report):
                     side_by_side(args, report, display, desktop.program_env, size,
                                  f"{size[0]}x{size[1]} window resized", ["--window"],
                                  resize=WINDOW)
+    if args.desktop == "openbox":
+        without_shared_memory(args, report)
 
 
 PRESENT_PATHS_CASES = {"present-paths": case_present_paths}

@@ -4,8 +4,9 @@
 //
 //   plumo_present_still [the program's options: --window, --scale, --filter]
 //
-// Standard input, one word a line: "gl" (the GL blit) or "shm" (the picture
-// scaled on the CPU and put by the window system), each answered on standard
+// Standard input, one word a line: "gl" (the GL blit), "shm" (the picture
+// scaled on the CPU and put by the window system) or "auto" (the layer's own
+// choice, as the program makes it), each answered on standard
 // output by the same word once a few frames have been presented that way;
 // "quit" ends it with status 0, as does closing the window. Standard error
 // has the layer's lines (a present without GL that could not be had says so).
@@ -81,9 +82,10 @@ int main(int argc, char** argv) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     std::string command;
     while (NextCommand(&command)) {
-      if (command == "gl" || command == "shm") {
-        options.presentation =
-            command == "gl" ? core::Presentation::kGl : core::Presentation::kShared;
+      if (command == "gl" || command == "shm" || command == "auto") {
+        options.presentation = command == "gl"    ? core::Presentation::kGl
+                               : command == "shm" ? core::Presentation::kShared
+                                                  : core::Presentation::kAuto;
         answer = command;
         toAnswer = kSettleFrames;
       } else if (command == "quit") {

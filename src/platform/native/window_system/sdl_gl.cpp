@@ -24,7 +24,8 @@ namespace {
 struct SharedPresent {
   std::unique_ptr<SharedPresenter> presenter;
   bool tried = false;
-  bool refusalReported = false;   // for PLUMO_PRESENTATION=shm, once per window
+  const char* failure = nullptr;  // why it should have been had and was not
+  bool fallbackReported = false;  // once per window
   std::vector<uint16_t> picture;  // the framebuffer read back
 };
 
@@ -207,25 +208,34 @@ bool PresentShared(Surface* surface, const Framebuffer& framebuffer, int drawabl
     shared = &state.shared[surface];
     if (!shared->tried) {
       shared->tried = true;
-      shared->presenter = OpenX11Presenter(surface->window);
-      if (!shared->presenter) shared->presenter = OpenWaylandPresenter(surface->window);
+      shared->presenter = OpenX11Presenter(surface->window, &shared->failure);
+      if (!shared->presenter && !shared->failure)
+        shared->presenter = OpenWaylandPresenter(surface->window, &shared->failure);
     }
+    Shown shown = Shown::kLeftToGl;
     if (shared->presenter && exact) {
       shared->picture.resize(static_cast<size_t>(framebuffer.Width()) *
                              static_cast<size_t>(framebuffer.Height()));
       framebuffer.ReadPixels565(shared->picture.data());
-      if (shared->presenter->Present(shared->picture.data(), framebuffer.Width(),
-                                     framebuffer.Height(), drawableWidth, drawableHeight, target,
-                                     linear)) {
-        return true;
-      }
+      shown = shared->presenter->Present(shared->picture.data(), framebuffer.Width(),
+                                         framebuffer.Height(), drawableWidth, drawableHeight,
+                                         target, linear);
+      if (shown == Shown::kShown) return true;
+      if (shown == Shown::kRefused)
+        shared->failure = "the window system refused the picture's memory";
     }
-    if (presentation == core::Presentation::kShared && !shared->refusalReported) {
-      shared->refusalReported = true;
-      core::Report("SwapBuffers", "%s; presenting with GL",
-                   !shared->presenter ? "no shared memory with the window system for this window"
-                   : exact            ? "the window system refused the picture's memory"
-                                      : "nearest scaling to this size is left to GL");
+    // A failure is said whether the present without GL was chosen or asked
+    // for; where it does not apply, or the layer leaves a picture to GL, only
+    // when it was asked for.
+    const char* why = shared->failure;
+    if (!why && presentation == core::Presentation::kShared) {
+      why = !shared->presenter ? "no shared memory with the window system for this window"
+            : exact            ? "the picture overflows the window"
+                               : "nearest scaling to this size is left to GL";
+    }
+    if (why && !shared->fallbackReported) {
+      shared->fallbackReported = true;
+      core::Report("SwapBuffers", "%s; presenting with GL", why);
     }
   } else {
     const auto found = state.shared.find(surface);

@@ -13,6 +13,14 @@
 
 namespace native::window_system {
 
+// What became of a picture handed to a presenter; unless it was shown, the
+// GL present draws it.
+enum class Shown {
+  kShown,
+  kLeftToGl,  // it cannot be shown so here (it overflows the drawable)
+  kRefused,   // the window system refused its memory
+};
+
 class SharedPresenter {
  public:
   virtual ~SharedPresenter() = default;
@@ -20,20 +28,21 @@ class SharedPresenter {
   // Scales the 5/6/5 picture (rows top first) into `target` of the window's
   // drawable and hands it to the window system; what `target` leaves of the
   // drawable is black. Returns once the window system has the picture's
-  // memory, without waiting for it to be shown. False when the window system
-  // refused the memory, or the picture cannot be shown so here (it overflows
-  // the drawable); the GL present then draws it.
-  virtual bool Present(const uint16_t* picture, int pictureWidth, int pictureHeight,
-                       int drawableWidth, int drawableHeight, const core::Rect& target,
-                       bool linear) = 0;
+  // memory, without waiting for it to be shown.
+  virtual Shown Present(const uint16_t* picture, int pictureWidth, int pictureHeight,
+                        int drawableWidth, int drawableHeight, const core::Rect& target,
+                        bool linear) = 0;
 
   // Something else drew into the window: its bars are drawn again.
   virtual void Forget() = 0;
 };
 
 // The presenter for this window's window system; null where it has none that
-// fits (not X11 or Wayland, no shared memory, a visual other than 24-bit xRGB).
-std::unique_ptr<SharedPresenter> OpenX11Presenter(SDL_Window* window);
-std::unique_ptr<SharedPresenter> OpenWaylandPresenter(SDL_Window* window);
+// fits. Where the window is of that window system and a present without GL
+// should have been had but cannot (no shared memory, a failed connection),
+// `failure` says why; it stays null for a window it does not apply to (another
+// window system, a visual other than 24-bit xRGB).
+std::unique_ptr<SharedPresenter> OpenX11Presenter(SDL_Window* window, const char** failure);
+std::unique_ptr<SharedPresenter> OpenWaylandPresenter(SDL_Window* window, const char** failure);
 
 }  // namespace native::window_system

@@ -72,12 +72,15 @@ class WaylandPresenter : public SharedPresenter {
     return wl_display_roundtrip_queue(display_, queue_) >= 0 && shm_;
   }
 
-  bool Present(const uint16_t* picture, int pictureWidth, int pictureHeight, int drawableWidth,
-               int drawableHeight, const core::Rect& target, bool linear) override {
+  Shown Present(const uint16_t* picture, int pictureWidth, int pictureHeight, int drawableWidth,
+                int drawableHeight, const core::Rect& target, bool linear) override {
+    // A connection that has failed is no refusal of memory: its loss is the
+    // event loop's to tell.
+    if (wl_display_get_error(display_) != 0) return Shown::kLeftToGl;
     // The buffer is the drawable; a picture overflowing it is left to GL.
     if (target.x < 0 || target.y < 0 || target.x + target.width > drawableWidth ||
         target.y + target.height > drawableHeight) {
-      return false;
+      return Shown::kLeftToGl;
     }
     if (drawableWidth != geometryWidth_ || drawableHeight != geometryHeight_ ||
         target.x != target_.x || target.y != target_.y || target.width != target_.width ||
@@ -88,7 +91,7 @@ class WaylandPresenter : public SharedPresenter {
       target_ = target;
     }
     Buffer* buffer = Free(drawableWidth, drawableHeight);
-    if (!buffer) return false;
+    if (!buffer) return Shown::kRefused;
     if (!buffer->barsDrawn) {
       // Black wherever the picture is not: once per buffer and geometry.
       std::fill_n(buffer->pixels, buffer->bytes / 4, 0u);
@@ -103,7 +106,10 @@ class WaylandPresenter : public SharedPresenter {
     wl_surface_damage(surface_, target.x, target.y, target.width, target.height);
     wl_surface_commit(surface_);
     buffer->held = true;
-    return wl_display_flush(display_) >= 0 || errno == EAGAIN;
+    // A flush that fails is the connection failing, which the event loop
+    // tells of; the picture itself was taken.
+    wl_display_flush(display_);
+    return Shown::kShown;
   }
 
   void Forget() override {
@@ -174,12 +180,15 @@ class WaylandPresenter : public SharedPresenter {
 
 }  // namespace
 
-std::unique_ptr<SharedPresenter> OpenWaylandPresenter(SDL_Window* window) {
+std::unique_ptr<SharedPresenter> OpenWaylandPresenter(SDL_Window* window, const char** failure) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND) return nullptr;
   auto presenter = std::make_unique<WaylandPresenter>();
-  if (!presenter->Open(info.info.wl.display, info.info.wl.surface)) return nullptr;
+  if (!presenter->Open(info.info.wl.display, info.info.wl.surface)) {
+    *failure = "the compositor shares no memory (no wl_shm)";
+    return nullptr;
+  }
   return presenter;
 }
 

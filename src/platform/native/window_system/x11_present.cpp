@@ -236,8 +236,8 @@ struct Connection {
 class X11Presenter : public SharedPresenter {
  public:
   explicit X11Presenter(std::unique_ptr<Connection> x) : x_(std::move(x)) {}
-  bool Present(const uint16_t* picture, int pictureWidth, int pictureHeight, int drawableWidth,
-               int drawableHeight, const core::Rect& target, bool linear) override;
+  Shown Present(const uint16_t* picture, int pictureWidth, int pictureHeight, int drawableWidth,
+                int drawableHeight, const core::Rect& target, bool linear) override;
   void Forget() override { x_->drawableWidth = x_->drawableHeight = -1; }
 
  private:
@@ -247,18 +247,25 @@ class X11Presenter : public SharedPresenter {
 
 }  // namespace
 
-std::unique_ptr<SharedPresenter> OpenX11Presenter(SDL_Window* window) {
+std::unique_ptr<SharedPresenter> OpenX11Presenter(SDL_Window* window, const char** failure) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
   auto x = std::make_unique<Connection>();
   x->display = XOpenDisplay(DisplayString(info.info.x11.display));
-  if (!x->display) return nullptr;
+  if (!x->display) {
+    *failure = "no second connection to the X server";
+    return nullptr;
+  }
   TrapErrorsOf(x->display);
   x->window = info.info.x11.window;
+  if (!XShmQueryExtension(x->display)) {
+    *failure = "the X server shares no memory (no MIT-SHM)";
+    return nullptr;
+  }
   XWindowAttributes attributes;
-  if (!XShmQueryExtension(x->display) ||
-      !XGetWindowAttributes(x->display, x->window, &attributes)) {
+  if (!XGetWindowAttributes(x->display, x->window, &attributes)) {
+    *failure = "the window's attributes cannot be read";
     return nullptr;
   }
   // The scaler writes 0x00RRGGBB in the host's byte order. GLX often gives
@@ -278,13 +285,13 @@ std::unique_ptr<SharedPresenter> OpenX11Presenter(SDL_Window* window) {
   return std::make_unique<X11Presenter>(std::move(x));
 }
 
-bool X11Presenter::Present(const uint16_t* picture, int pictureWidth, int pictureHeight,
-                           int drawableWidth, int drawableHeight, const core::Rect& target,
-                           bool linear) {
+Shown X11Presenter::Present(const uint16_t* picture, int pictureWidth, int pictureHeight,
+                            int drawableWidth, int drawableHeight, const core::Rect& target,
+                            bool linear) {
   // An integer scale may overflow the drawable: the image is the picture's
   // size, and only what lies in the drawable is put.
   Connection& x = *x_;
-  if (!x.SizeImages(target.width, target.height)) return false;
+  if (!x.SizeImages(target.width, target.height)) return Shown::kRefused;
   Image& image = x.images[x.next];
   x.next = 1 - x.next;
   x.WaitFor(image);
@@ -302,7 +309,7 @@ bool X11Presenter::Present(const uint16_t* picture, int pictureWidth, int pictur
     image.busy = true;
   }
   XFlush(x.display);
-  return true;
+  return Shown::kShown;
 }
 
 }  // namespace native::window_system
