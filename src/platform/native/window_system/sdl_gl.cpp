@@ -212,14 +212,13 @@ bool PresentShared(Surface* surface, const Framebuffer& framebuffer, int drawabl
       if (!shared->presenter && !shared->failure)
         shared->presenter = OpenWaylandPresenter(surface->window, &shared->failure);
     }
-    Shown shown = Shown::kLeftToGl;
     if (shared->presenter && exact) {
       shared->picture.resize(static_cast<size_t>(framebuffer.Width()) *
                              static_cast<size_t>(framebuffer.Height()));
       framebuffer.ReadPixels565(shared->picture.data());
-      shown = shared->presenter->Present(shared->picture.data(), framebuffer.Width(),
-                                         framebuffer.Height(), drawableWidth, drawableHeight,
-                                         target, linear);
+      const Shown shown = shared->presenter->Present(shared->picture.data(), framebuffer.Width(),
+                                                     framebuffer.Height(), drawableWidth,
+                                                     drawableHeight, target, linear);
       if (shown == Shown::kShown) return true;
       if (shown == Shown::kRefused)
         shared->failure = "the window system refused the picture's memory";
