@@ -23,6 +23,7 @@ from e2e_picture import SLOT_SECONDS, TITLE, mask_difference
 from e2e_presentation_cases import LARGE, LETTERBOX
 from e2e_session import (Photos, Session, describe, fresh_dir, shows_caption, wait_for_picture,
                          wait_for_window)
+from process_time import cpu_seconds
 
 HIDDEN_SECONDS = 4.0
 # What a program that draws nothing may still spend while minimised: a few
@@ -44,12 +45,6 @@ def swaps(path):
         return 0, 0.0
     count = int(re.search(r"swap=(\d+)", last[-1]).group(1))
     return count, int(re.search(r"now_ns=(\d+)", last[-1]).group(1)) / 1e9
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def probe_env(args, session):

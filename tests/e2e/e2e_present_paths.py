@@ -103,6 +103,17 @@ def lit(data):
     return sum(1 for i in range(0, len(data), 3) if data[i] or data[i + 1] or data[i + 2])
 
 
+def photograph(report, still, display, size, directory, what, ways):
+    """The settled screen after the still switched to each way in turn."""
+    shots = {}
+    for way in ways:
+        report.require(still.switch(way), f"{what}: the still presents with {way} "
+                                          f"(see {still.log_path})")
+        shots[way] = settled(display, size, directory, way)
+        report.require(shots[way] is not None, f"{what}, {way}: the screen settles")
+    return shots
+
+
 def side_by_side(args, report, display, env, size, what, options, resize=None):
     """One run of the still program: without GL first, so that nothing else has
     drawn into the window when it is photographed, then with GL."""
@@ -117,12 +128,7 @@ def side_by_side(args, report, display, env, size, what, options, resize=None):
             geometry = wait_until(lambda: (display.geometry(window) or (0, 0, 0, 0))[2:] == resize,
                                   args.startup_timeout)
             report.require(geometry, f"{what}: the window is resized to {resize[0]}x{resize[1]}")
-        shots = {}
-        for way in ("shm", "gl"):
-            report.require(still.switch(way), f"{what}: the still presents with {way} "
-                                              f"(see {still.log_path})")
-            shots[way] = settled(display, size, directory, way)
-            report.require(shots[way] is not None, f"{what}, {way}: the screen settles")
+        shots = photograph(report, still, display, size, directory, what, ("shm", "gl"))
     finally:
         status = still.stop()
     errors = still.errors()
@@ -152,13 +158,9 @@ def without_shared_memory(args, report):
         with DESKTOPS["openbox"](xvfb.display, directory, size) as desktop:
             still = Still([args.program], desktop.program_env,
                           os.path.join(directory, "program.log"))
-            shots = {}
             try:
-                for way in ("auto", "gl"):
-                    report.require(still.switch(way), f"no MIT-SHM: the still presents with {way} "
-                                                      f"(see {still.log_path})")
-                    shots[way] = settled(display, size, directory, way)
-                    report.require(shots[way] is not None, f"no MIT-SHM, {way}: the screen settles")
+                shots = photograph(report, still, display, size, directory, "no MIT-SHM",
+                                   ("auto", "gl"))
             finally:
                 status = still.stop()
     lines = [line for line in still.errors().splitlines() if line.startswith("plumo:")]

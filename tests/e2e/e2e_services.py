@@ -12,6 +12,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "services"))
 # The cases start their server and their Wine prefix through the tests' services.
 from private_xvfb import Xvfb  # noqa: E402,F401
+from process_time import cpu_wait, session_members  # noqa: E402,F401  (cpu_wait for the cases)
 from wine_prefix import WinePrefix  # noqa: E402,F401
 
 
@@ -51,35 +52,6 @@ def base_env(display):
     env["DISPLAY"] = display
     env.pop("WAYLAND_DISPLAY", None)
     return env
-
-
-def cpu_wait(pids):
-    """Seconds the main threads of these processes have spent ready to run but
-    waiting for a CPU (the kernel's run delay), in total so far."""
-    total = 0
-    for pid in pids:
-        try:
-            with open(f"/proc/{pid}/schedstat") as stats:
-                total += int(stats.read().split()[1])
-        except (OSError, IndexError, ValueError):
-            pass  # gone, or a kernel without scheduler statistics
-    return total / 1e9
-
-
-def session_members(session_id):
-    """The processes of a session: a program and what it started (wineserver)."""
-    members = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f"/proc/{entry}/stat") as stat:
-                fields = stat.read().rsplit(")", 1)[1].split()
-        except OSError:
-            continue
-        if int(fields[3]) == session_id:  # the session id, after state, ppid, pgrp
-            members.append(int(entry))
-    return members
 
 
 class Program:

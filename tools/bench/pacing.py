@@ -9,7 +9,12 @@ import os
 import signal
 import statistics
 import subprocess
+import sys
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests",
+                                "services"))
+from process_time import cpu_seconds, session_cpu_seconds  # noqa: E402,F401
 
 PROBE_LINE_START = "swap="
 
@@ -52,30 +57,6 @@ def summary(times, start, end):
     gaps = intervals_ms(shown)
     return (len(shown) / (end - start), statistics.median(gaps) if gaps else None,
             percentile(gaps, 0.99) if gaps else None)
-
-
-def cpu_seconds(pid):
-    """User and system CPU time of one process, in seconds."""
-    with open(f"/proc/{pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-
-def session_cpu_seconds(session):
-    """CPU time of every process in a session: under Wine the program is
-    several processes (the loader execs into the one that draws)."""
-    total = 0.0
-    for name in os.listdir("/proc"):
-        if not name.isdigit():
-            continue
-        try:
-            with open(f"/proc/{name}/stat") as stat:
-                fields = stat.read().rsplit(")", 1)[1].split()
-            if int(fields[3]) == session:
-                total += (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-        except (OSError, IndexError, ValueError):
-            continue  # it ended while being read
-    return total
 
 
 class Watched:
