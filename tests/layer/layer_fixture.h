@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/options.h"
 #include "platform/platform.h"
 #include "x_session.h"
 
@@ -61,6 +62,24 @@ class LayerTest : public ::testing::Test {
   std::vector<Delivery> deliveries;
   std::vector<MSG> retrieved;
   std::vector<HWND> created;
+};
+
+// A test with the demo's window and GL context: whatever of them it made is
+// given back, and the layer's options set back to their defaults.
+class GlWindowTest : public LayerTest {
+ protected:
+  void TearDown() override {
+    if (hglrc) {
+      wglMakeCurrent(nullptr, nullptr);
+      wglDeleteContext(hglrc);
+    }
+    LayerTest::TearDown();
+    core::LayerOptions() = core::Options{};
+  }
+
+  HWND hwnd = nullptr;
+  HDC hdc = nullptr;
+  HGLRC hglrc = nullptr;
 };
 
 PIXELFORMATDESCRIPTOR Descriptor(int colorBits, int depthBits, int stencilBits = 0);

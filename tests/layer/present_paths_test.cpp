@@ -19,17 +19,8 @@ namespace {
 using core::Presentation;
 using core::Scale;
 
-class PresentPaths : public LayerTest {
+class PresentPaths : public GlWindowTest {
  protected:
-  void TearDown() override {
-    if (hglrc) {
-      wglMakeCurrent(nullptr, nullptr);
-      wglDeleteContext(hglrc);
-    }
-    LayerTest::TearDown();
-    core::LayerOptions() = core::Options{};
-  }
-
   // The demo's window in the virtual 640x480x16 mode: covering the 1024x768
   // screen, or (`windowed`) in a window of its own.
   void Open(const char* title, bool windowed) {
@@ -104,9 +95,6 @@ class PresentPaths : public LayerTest {
         << what << " in " << width << "x" << height << ": " << differing << " pixels differ";
   }
 
-  HWND hwnd = nullptr;
-  HDC hdc = nullptr;
-  HGLRC hglrc = nullptr;
   int width = 0;
   int height = 0;
 

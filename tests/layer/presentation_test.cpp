@@ -16,17 +16,8 @@
 
 namespace {
 
-class Presentation : public LayerTest {
+class Presentation : public GlWindowTest {
  protected:
-  void TearDown() override {
-    if (hglrc) {
-      wglMakeCurrent(nullptr, nullptr);
-      wglDeleteContext(hglrc);
-    }
-    LayerTest::TearDown();
-    core::LayerOptions() = core::Options{};
-  }
-
   // A shown 320x240 popup of the demo's pixel format, its context current.
   HWND Open(const char* title) {
     hwnd = CreateWithFormat(16, 8, 0, &hdc, title);
@@ -54,10 +45,6 @@ class Presentation : public LayerTest {
       return window.found && xtest::Current().Pixel(window.id, x, y) == colour;
     });
   }
-
-  HWND hwnd = nullptr;
-  HDC hdc = nullptr;
-  HGLRC hglrc = nullptr;
 };
 
 // Every piece of GL state the present touches, and some it must not.
