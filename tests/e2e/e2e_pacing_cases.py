@@ -24,6 +24,7 @@ from e2e_presentation_cases import LARGE, LETTERBOX
 from e2e_session import (Photos, Session, describe, fresh_dir, shows_caption, wait_for_picture,
                          wait_for_window)
 from process_time import cpu_seconds
+from swap_probe_lines import present_times
 
 HIDDEN_SECONDS = 4.0
 # What a program that draws nothing may still spend while minimised: a few
@@ -34,17 +35,9 @@ LOST_COMPOSITOR_DEADLINE = 1.0
 
 
 def swaps(path):
-    """The swaps the probe has counted, and the CLOCK_MONOTONIC time of the last."""
-    try:
-        with open(path, "rb") as f:
-            lines = f.read().decode(errors="replace").splitlines()
-    except FileNotFoundError:
-        return 0, 0.0
-    last = [line for line in lines if line.startswith("swap=")]
-    if not last:
-        return 0, 0.0
-    count = int(re.search(r"swap=(\d+)", last[-1]).group(1))
-    return count, int(re.search(r"now_ns=(\d+)", last[-1]).group(1)) / 1e9
+    """The presents the probe has counted, and the CLOCK_MONOTONIC time of the last."""
+    times = present_times(path)
+    return len(times), times[-1] if times else 0.0
 
 
 def probe_env(args, session):

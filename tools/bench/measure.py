@@ -349,7 +349,9 @@ class Bench:
         try:
             if program.wait_for_present(0, 120) is None:
                 raise BenchError(f"{variant} presented nothing (see {base}.log)")
-            time.sleep(self.s["pace_seconds"] / 5)  # past the start-up's frames
+            # Past the start-up frames and the unpaced ones that show whether
+            # the driver paces.
+            time.sleep(max(1.0, self.s["pace_seconds"] / 5))
             if variant == "hidden":
                 self.hidden_once(program, display)
                 return

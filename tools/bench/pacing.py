@@ -15,24 +15,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests",
                                 "services"))
 from process_time import cpu_seconds, session_cpu_seconds  # noqa: E402,F401
-
-PROBE_LINE_START = "swap="
-
-
-def present_times(path):
-    """The CLOCK_MONOTONIC times, in seconds, of the presents in a probe file."""
-    try:
-        with open(path, "rb") as probe:
-            lines = probe.read().decode(errors="replace").splitlines()
-    except FileNotFoundError:
-        return []
-    times = []
-    for line in lines:
-        fields = dict(item.split("=", 1) for item in line.split() if "=" in item)
-        if line.startswith(PROBE_LINE_START) and "now_ns" in fields:
-            times.append(int(fields["now_ns"]) / 1e9)
-    return times
-
+from swap_probe_lines import present_times  # noqa: E402
 
 def within(times, start, end):
     return [t for t in times if start <= t < end]
