@@ -15,12 +15,12 @@ set -euo pipefail
 build=(build-essential cmake pkg-config python3)
 # The native layer (SDL2, FreeType, fontconfig and the caption's face, Mesa's
 # GL and GLU, X11; MIT-SHM's libXext and libwayland-client for the present
-# without GL), its options (CLI11), and what the tree's other native
-# programs need to configure: libpng for F12 and the capture tool, giflib and
-# libimagequant for the capture tool's GIF previews.
+# without GL; mimalloc, its allocator), its options (CLI11), and what the
+# tree's other native programs need to configure: libpng for F12 and the
+# capture tool, giflib and libimagequant for the capture tool's GIF previews.
 native=(libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2 libcli11-dev
         libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxext-dev
-        libwayland-dev libpng-dev libgif-dev libimagequant-dev)
+        libwayland-dev libmimalloc-dev libpng-dev libgif-dev libimagequant-dev)
 # Showing it without a display of one's own, and --seconds's Escape.
 show=(xvfb xdotool)
 # The Windows program (its CLI11 comes from the host's headers) and Wine.

@@ -97,7 +97,8 @@ def check_deb(args, report):
     report.check(fields.get("Package") == "plumo", "Package: plumo")
     report.check(fields.get("Version") == version, f"Version: {version} (got {fields.get('Version')})")
     depends = fields.get("Depends", "")
-    for library in ("libc6", "libsdl2-2.0-0", "libfreetype6", "libfontconfig1", "libgl1", "libgif7"):
+    for library in ("libc6", "libsdl2-2.0-0", "libfreetype6", "libfontconfig1", "libgl1", "libgif7",
+                    "libmimalloc2.0"):
         report.check(library in depends, f"Depends, computed from the binaries, names {library}")
     report.check("xscreensaver" in fields.get("Suggests", ""),
                  f"it suggests xscreensaver, for which it is a hack (Suggests: "
