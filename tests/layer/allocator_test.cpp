@@ -1,8 +1,8 @@
-// Every native program that links the layer allocates through mimalloc, the
-// GL driver and the other libraries included: what they bind malloc to is
-// the process's first definition, which must be mimalloc's and not libc's.
-// The override is silently lost when the linker drops the library or links
-// it after libc.
+// The native programs (plumo, plumo-capture, the benchmark's) allocate
+// through mimalloc, the GL driver and the other libraries included: what they
+// bind malloc to is the process's first definition, which must be mimalloc's
+// and not libc's. The override is silently lost when the linker drops the
+// library or links it after libc. This test is linked as those programs are.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
