@@ -146,15 +146,22 @@ def column_agreement(camera, data):
 
     A pixel of column c lies on a triangle with x in [c, c+1] and z within the
     lift; following its ray to z = 0 moves x by at most |dx/dz| * lift.
+
+    Only pixels of the grid's own red are judged: through linear filtering a
+    pixel can mix the grid with a black gap or the caption over a flat patch
+    of screen that the edge filter keeps, and its blue, mixed as well, names
+    no column. The red-share check bounds how many such pixels there are.
     """
     agree = total = outside = 0
     columns_of = {}
+    grid_red = quantised(RED, RED_BITS)
     for row in range(HEIGHT):
         base = row * WIDTH * 3
         for column in range(WIDTH):
             i = base + column * 3
             red, green, blue = data[i], data[i + 1], data[i + 2]
-            if (red | green | blue) == 0 or min(red, green, blue) >= WHITE_LEVEL:
+            if ((red | green | blue) == 0 or min(red, green, blue) >= WHITE_LEVEL
+                    or abs(red - grid_red) > LEVEL_SLACK):
                 continue
             total += 1
             ray = camera.ray(column, row)

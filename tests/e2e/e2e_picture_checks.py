@@ -340,10 +340,10 @@ def check_grid(report, shots, spans_of, pulse=False, in_order=None):
         data = shot.pixels()
         agree, total, outside = column_agreement(camera, data)
         r, direction = blue_along_x(camera, data)
-        report.note(f"shot {shot.index}: {agree} of {total} grid px show a blue their column "
-                    f"can have, {outside} outside the grid's reach; blue against screen "
-                    f"direction ({direction[0]:.2f}, {direction[1]:.2f}) of world +x: "
-                    f"correlation {r:.2f}")
+        report.note(f"shot {shot.index}: {agree} of {total} grid px of the grid's red show a "
+                    f"blue their column can have, {outside} outside the grid's reach; blue "
+                    f"against screen direction ({direction[0]:.2f}, {direction[1]:.2f}) of "
+                    f"world +x: correlation {r:.2f}")
         report.check(total and agree >= 0.995 * total and outside <= 0.001 * total,
                      f"shot {shot.index}: each grid pixel's blue belongs to a column its "
                      f"eye ray can meet")

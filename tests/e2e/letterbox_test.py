@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The end-to-end cases' reading of a scaled picture, on screens made here:
 the rectangles they expect, the picture read back through them, and the
-faults the bars check is there to catch (a picture a row off, stretched)."""
+faults the bars check is there to catch (a picture a row off, stretched),
+and the check of the grid's columns against the camera."""
 
 import operator
 import os
@@ -10,7 +11,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_letterbox import EDGE_PIXELS, Rect, View, _flat_only, fitted, lit_pixels  # noqa: E402
-from e2e_picture import HEIGHT, WIDTH  # noqa: E402
+from e2e_picture import (BLUE_BITS, BLUE_PER_COLUMN, EYE, GRID_CELLS, HEIGHT, RED,  # noqa: E402
+                         RED_BITS, WIDTH, Camera, column_agreement, quantised)
 
 
 def test_picture():
@@ -125,6 +127,51 @@ class FlatOnly(unittest.TestCase):
         for x, y in ((319, 0), (320, 100), (321, 479), (0, 239), (100, 240), (639, 241)):
             at = 3 * (y * WIDTH + x)
             self.assertEqual(kept[at:at + 3], b"\0\0\0", (x, y))
+
+
+class ColumnAgreement(unittest.TestCase):
+    """The projection check on a flat grid drawn here: each pixel the colour
+    of the column its eye ray meets at z = 0."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.camera = Camera()
+        red = round(quantised(RED, RED_BITS))
+        pixels = bytearray(3 * WIDTH * HEIGHT)
+        for y in range(HEIGHT):
+            for x in range(WIDTH):
+                ray = cls.camera.ray(x, y)
+                distance = -EYE[2] / ray[2]
+                column, row = EYE[0] + distance * ray[0], EYE[1] + distance * ray[1]
+                if 0 <= column < GRID_CELLS and 0 <= row < GRID_CELLS:
+                    blue = round(quantised(BLUE_PER_COLUMN * int(column), BLUE_BITS))
+                    pixels[3 * (y * WIDTH + x):3 * (y * WIDTH + x + 1)] = bytes((red, 40, blue))
+        cls.picture = pixels
+
+    def patched(self, colour):
+        """The picture with its lit pixels of rows 300 to 339 in colour(r, g, b),
+        and how many they are."""
+        picture = bytearray(self.picture)
+        count = 0
+        for at in range(3 * 300 * WIDTH, 3 * 340 * WIDTH, 3):
+            if any(picture[at:at + 3]):
+                picture[at:at + 3] = bytes(colour(*picture[at:at + 3]))
+                count += 1
+        return bytes(picture), count
+
+    def test_every_column_agrees_and_blends_with_black_are_not_judged(self):
+        agree, total, outside = column_agreement(self.camera, self.picture)
+        self.assertGreater(total, 0.2 * WIDTH * HEIGHT)
+        self.assertEqual((agree, outside), (total, 0))
+        # Linear filtering can leave the grid half mixed with black over a
+        # flat patch: its blue names no column, and it is left out.
+        halved, count = self.patched(lambda r, g, b: (r // 2, g // 2, b // 2))
+        self.assertEqual(column_agreement(self.camera, halved), (total - count, total - count, 0))
+
+    def test_the_blue_of_another_column_disagrees(self):
+        shifted, count = self.patched(lambda r, g, b: (r, g, (b + 40) % 256))
+        agree, total, _ = column_agreement(self.camera, shifted)
+        self.assertGreater(total - agree, 0.5 * count)
 
 
 if __name__ == "__main__":
